@@ -1,0 +1,16 @@
+# Shared part of the mingw-w64 toolchain files; VELVANE_TARGET names the triple.
+set(CMAKE_C_COMPILER ${VELVANE_TARGET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VELVANE_TARGET}-g++-posix)
+set(CMAKE_RC_COMPILER ${VELVANE_TARGET}-windres)
+
+# The cross-built libraries live in a per-target cache outside the tree.
+if(NOT VELVANE_DEPS_PREFIX)
+  execute_process(
+    COMMAND "${CMAKE_CURRENT_LIST_DIR}/../tools/build-deps.sh" --prefix ${VELVANE_TARGET}
+    OUTPUT_VARIABLE VELVANE_DEPS_PREFIX OUTPUT_STRIP_TRAILING_WHITESPACE)
+endif()
+set(CMAKE_FIND_ROOT_PATH /usr/${VELVANE_TARGET} "${VELVANE_DEPS_PREFIX}")
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,58 @@
+// The one handle mechanism every handle kind uses. A handle packs the kind
+// (bits 27-30), a check number (bits 16-26) and the slot (bits 0-15); bit 31
+// stays clear so every valid handle is positive and -1 can mean failure.
+// The check number changes with every creation, so a stale handle to a slot
+// that was freed and reused no longer matches its object.
+#ifndef VELVANE_CORE_HANDLE_TABLE_H
+#define VELVANE_CORE_HANDLE_TABLE_H
+
+enum {
+  HANDLE_SLOT_BITS = 16,
+  HANDLE_CHECK_SHIFT = 16,
+  HANDLE_CHECK_LIMIT = 2048,
+  HANDLE_KIND_SHIFT = 27,
+  HANDLE_MAX_SLOTS = 1 << HANDLE_SLOT_BITS
+};
+
+// The first member of every object kept in a handle table.
+struct HandleObject {
+  int handle;
+};
+
+// Per-kind slot table. The slot array is owned by the caller (usually a
+// static array of the kind's module).
+struct HandleTable {
+  int kind;
+  int capacity;
+  int liveCount;
+  int nextSlot;
+  int checkCounter;
+  HandleObject **slots;
+};
+
+int MakeHandle(int kind, int check, int slot);
+int HandleKindOf(int handle);
+int HandleCheckOf(int handle);
+int HandleSlotOf(int handle);
+
+// Prepares a table over capacity slots (1 to HANDLE_MAX_SLOTS); 0 or -1.
+int HandleTableInit(HandleTable *table, int kind, HandleObject **slots,
+                    int capacity);
+// Puts object into a free slot, stamps object->handle and returns the handle;
+// -1 when the table is full.
+int HandleTableAdd(HandleTable *table, HandleObject *object);
+// The object a valid handle names, or null for any invalid handle.
+HandleObject *HandleTableLookup(const HandleTable *table, int handle);
+// Empties the handle's slot; returns the object it held, or null.
+HandleObject *HandleTableRemove(HandleTable *table, int handle);
+// The object in a slot (null for empty or out-of-range slots), for
+// delete-all loops.
+HandleObject *HandleTableSlot(const HandleTable *table, int slot);
+
+// Typed lookup for records whose first member is a HandleObject.
+template <typename T>
+T *HandleTableGet(const HandleTable *table, int handle) {
+  return reinterpret_cast<T *>(HandleTableLookup(table, handle));
+}
+
+#endif  // VELVANE_CORE_HANDLE_TABLE_H

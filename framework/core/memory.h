@@ -1,0 +1,50 @@
+// The debug memory manager: every framework heap block carries a header with
+// its source tag and line and sits in one list, so leaks and overwrites can
+// be reported. The public functions are declared in velvane.h.
+#ifndef VELVANE_CORE_MEMORY_H
+#define VELVANE_CORE_MEMORY_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "velvane.h"
+
+enum { MEMORY_TAG_SIZE = 16 };
+
+// The bytes up to checkCopy are what the check copy mirrors.
+struct MemoryBlockHeader {
+  char tag[MEMORY_TAG_SIZE];
+  uint16_t id;
+  uint16_t line;
+  int32_t size;
+  MemoryBlockHeader *older;
+  MemoryBlockHeader *newer;
+  unsigned char checkCopy[MEMORY_TAG_SIZE + 2 * sizeof(uint16_t) + sizeof(int32_t) +
+                          2 * sizeof(void *)];
+};
+
+// Header size in front of every user block: the record rounded up to 16 so
+// the user pointer keeps the heap's alignment on every pointer size.
+enum { MEMORY_HEADER_SIZE = (sizeof(MemoryBlockHeader) + 15) & ~(size_t)15 };
+
+// Trace switches (all 0 by default).
+struct MemoryTraceSettings {
+  int logEachOperation;
+  int logTotals;
+  int checkAll;
+  int sizeToTrace;  // negative: trace every size
+};
+
+void SetMemoryTraceSettings(const MemoryTraceSettings *settings);
+// Live totals, for tests and the leak report.
+int GetAllocatedBlockCount(void);
+int GetAllocatedByteCount(void);
+void LogAllocationTotals(void);
+void LogAllocationBlock(const MemoryBlockHeader *header);
+
+#define VV_ALLOC(size) AllocMemory((int)(size), __FILE__, __LINE__)
+#define VV_ALLOC_ZEROED(size) AllocMemoryZeroed((int)(size), __FILE__, __LINE__)
+#define VV_REALLOC(p, size) ReallocMemory((p), (int)(size), __FILE__, __LINE__)
+#define VV_FREE(p) FreeMemory(p)
+
+#endif  // VELVANE_CORE_MEMORY_H

@@ -1,0 +1,95 @@
+// The platform seam over Win32.
+#include <windows.h>
+#include <mmsystem.h>
+#include <winsock.h>
+
+#include "core/platform.h"
+
+void *PlatformHeapAlloc(size_t size) { return HeapAlloc(GetProcessHeap(), 0, size); }
+
+void *PlatformHeapRealloc(void *p, size_t size) {
+  return HeapReAlloc(GetProcessHeap(), 0, p, size);
+}
+
+void PlatformHeapFree(void *p) { HeapFree(GetProcessHeap(), 0, p); }
+
+uint32_t PlatformMilliseconds(void) { return timeGetTime(); }
+
+int64_t PlatformPerformanceCounter(void) {
+  LARGE_INTEGER value;
+  return QueryPerformanceCounter(&value) ? value.QuadPart : 0;
+}
+
+int64_t PlatformPerformanceFrequency(void) {
+  LARGE_INTEGER value;
+  return QueryPerformanceFrequency(&value) ? value.QuadPart : 0;
+}
+
+void PlatformLocalTime(int *year, int *month, int *day, int *hour, int *minute,
+                       int *second) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  *year = now.wYear;
+  *month = now.wMonth;
+  *day = now.wDay;
+  *hour = now.wHour;
+  *minute = now.wMinute;
+  *second = now.wSecond;
+}
+
+void PlatformSleep(uint32_t milliseconds) { Sleep(milliseconds); }
+
+intptr_t PlatformAppendOpen(const char *path) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  SetFilePointer(file, 0, NULL, FILE_END);
+  return reinterpret_cast<intptr_t>(file);
+}
+
+int PlatformAppendWrite(intptr_t file, const void *data, size_t size) {
+  const char *p = static_cast<const char *>(data);
+  while (size > 0) {
+    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(file), p, chunk, &written, NULL) || written == 0) {
+      return -1;
+    }
+    p += written;
+    size -= written;
+  }
+  return 0;
+}
+
+void PlatformAppendClose(intptr_t file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+int PlatformCreateEmptyFile(const char *path) {
+  DeleteFileA(path);
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  CloseHandle(file);
+  return 0;
+}
+
+void PlatformDebugOutput(const char *text) { OutputDebugStringA(text); }
+
+int PlatformUtf16ToCodePage(unsigned codePage, const char16_t *src, char *dst, int dstSize) {
+  if (!dst || dstSize <= 0) return 0;
+  dst[0] = '\0';
+  const wchar_t *wide = reinterpret_cast<const wchar_t *>(src);
+  int length = lstrlenW(wide);
+  // Shorten the source until it fits, so no character is cut in half.
+  while (length > 0) {
+    int need = WideCharToMultiByte(codePage, 0, wide, length, NULL, 0, NULL, NULL);
+    if (need > 0 && need < dstSize) {
+      int n = WideCharToMultiByte(codePage, 0, wide, length, dst, dstSize - 1, NULL, NULL);
+      dst[n] = '\0';
+      return n;
+    }
+    length -= (need - (dstSize - 1) + 1) / 2 > 0 ? (need - (dstSize - 1) + 1) / 2 : 1;
+  }
+  return 0;
+}
+
+int PlatformLastSocketError(void) { return WSAGetLastError(); }

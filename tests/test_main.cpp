@@ -1,0 +1,7 @@
+// Shared entry point of the unit-test executables.
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs a Windows test program under Wine: the crosscompiling emulator of the
+# win64 build. One Wine prefix per test run (VELVANE_WINEPREFIX, else one
+# beside the program's build tree), made once under a lock; a display from
+# the caller or a private Xvfb; a watchdog that kills a hung program.
+set -euo pipefail
+
+program="$1"
+shift
+
+find_wine64() {
+  for candidate in /usr/lib/wine/wine64 /usr/lib/x86_64-linux-gnu/wine/wine64 \
+                   "$(command -v wine64 2>/dev/null || true)"; do
+    if [[ -n "$candidate" && -x "$candidate" ]]; then
+      echo "$candidate"
+      return
+    fi
+  done
+  dpkg -L wine64 2>/dev/null | grep -E '/wine64$' | head -n 1
+}
+
+build_dir() {
+  local dir
+  dir="$(cd "$(dirname "$program")" && pwd)"
+  while [[ "$dir" != / && ! -f "$dir/CMakeCache.txt" ]]; do dir="$(dirname "$dir")"; done
+  [[ "$dir" == / ]] && dir="$(cd "$(dirname "$program")" && pwd)"
+  echo "$dir"
+}
+
+WINE64="$(find_wine64)"
+if [[ -z "$WINE64" ]]; then
+  echo "wine-run: the wine64 loader is not installed (run tools/setup.sh)" >&2
+  exit 127
+fi
+
+export WINEPREFIX="${VELVANE_WINEPREFIX:-$(build_dir)/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+timeout_seconds="${VELVANE_TEST_TIMEOUT:-300}"
+
+if [[ -z "${DISPLAY:-}" ]]; then
+  exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$program" "$@"
+fi
+
+# The first run makes the prefix; parallel runs wait for it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [[ ! -f "$WINEPREFIX/.velvane-ready" ]]; then
+    rm -rf "$WINEPREFIX"
+    timeout 300 "$WINE64" wineboot --init >/dev/null 2>&1 || true
+    timeout 120 "$(dirname "$WINE64")/wineserver" -w 2>/dev/null || true
+    touch "$WINEPREFIX/.velvane-ready"
+  fi
+) 9>"$WINEPREFIX.lock"
+
+set +e
+timeout --kill-after=10 "$timeout_seconds" "$WINE64" "$program" "$@"
+status=$?
+set -e
+if [[ $status -eq 124 || $status -eq 137 ]]; then
+  echo "wine-run: $program killed after ${timeout_seconds}s (hung)" >&2
+fi
+exit $status
