@@ -294,7 +294,7 @@ build_target() {
         done
     )
     # Tools and manuals some packages install are of no use to the framework.
-    rm -rf "$prefix/bin" "$prefix/share" "$prefix/lib/cmake"
+    rm -rf "$prefix/bin" "$prefix/share" "$prefix/lib/cmake" "$prefix"/lib/*.la
     check_prefix "$prefix"
     mv "$work/versions" "$prefix/$STAMP_NAME"
     rm -rf "$work"
@@ -311,11 +311,16 @@ main() {
             ;;
         all)
             [[ $# -eq 1 ]] || usage
-            local target
+            # The targets build side by side: most of the time goes to
+            # configure scripts, which use one core each.
+            local target pids=() failed=0 pid
             for target in "${TARGETS[@]}"; do
-                build_target "$target"
-                prefix_of "$target"
+                build_target "$target" &
+                pids+=($!)
             done
+            for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+            ((failed == 0)) || die "a target failed to build"
+            for target in "${TARGETS[@]}"; do prefix_of "$target"; done
             ;;
         *)
             [[ $# -eq 1 ]] && is_known_target "$1" || usage

@@ -45,4 +45,28 @@ struct StreamSource {
   StreamHandle stream;
 };
 
+// Forwarding operations: each jumps through the named slot of the current
+// table.
+FileHandle FileAccessOpen(const char *path, int useCache, int reserved, int async);
+int FileAccessClose(FileHandle file);
+int FileAccessTell(FileHandle file);
+int FileAccessSeek(FileHandle file, int offset, int origin);
+int FileAccessRead(void *buffer, int itemSize, int itemCount, FileHandle file);
+int FileAccessEof(FileHandle file);
+int FileAccessIdleCheck(FileHandle file);
+int FileAccessGetCurrentDir(char *buffer);
+
+// The current table (for the slots without a forwarding operation).
+const FileAccessFunctions *GetFileAccessFunctions(void);
+// Copies a caller's twelve slots into the table; null installs the built-in
+// set. 0.
+int SelectStreamFunctions(const FileAccessFunctions *table);
+// The two static stream sets: files through the table, and memory blocks.
+const StreamFunctions *GetFileStreamFunctions(void);
+const StreamFunctions *GetMemoryStreamFunctions(void);
+// Opens path through the table and binds the file set to it; -1 on failure.
+int OpenFileStreamSource(StreamSource *source, const char *path);
+// Binds the memory set to a new memory stream over data; -1 on failure.
+int OpenMemoryStreamSource(StreamSource *source, const void *data, int size);
+
 #endif  // VELVANE_CORE_FILE_ACCESS_H
