@@ -146,6 +146,29 @@ void DumpAllocations(void);
 // Graphics: base images and pixel formats
 // ---------------------------------------------------------------------------
 
+// The colour layout of a pixel value. 1-byte pixels index the palette, whose
+// entries are blue, green, red and a fourth byte (read back as alpha).
+struct PixelFormat {
+  uint16_t bitsPerPixel;
+  uint16_t bytesPerPixel;
+  uint8_t redBits, greenBits, blueBits, alphaBits;
+  uint8_t redShift, greenShift, blueShift, alphaShift;
+  uint32_t redMask, greenMask, blueMask, alphaMask;
+  uint32_t fillMask;  // bits no channel covers; set whenever a colour is packed
+  uint8_t palette[256][4];
+  uint8_t fillShift, fillBits;
+  uint32_t compression;  // 0 plain; 1 to 5 DXT1 to DXT5 blocks
+};
+
+// A CPU-side image; rows run top to bottom. A zero-filled record is empty.
+struct BASEIMAGE {
+  PixelFormat format;
+  int width, height;
+  int pitch;
+  void *pixels;  // owned by the record, from the debug memory manager
+  int mipCount;  // levels stored one after another; 0 = one level
+};
+
 // ---------------------------------------------------------------------------
 // Software renderer
 // ---------------------------------------------------------------------------
