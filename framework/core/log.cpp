@@ -142,9 +142,8 @@ int WriteLogLineFormatW(const char16_t *format, ...) {
   char16_t wide[LOG_FORMAT_BUFFER_SIZE];
   va_list args;
   va_start(args, format);
-  FormatStringVW(wide, LOG_FORMAT_BUFFER_SIZE - 1, format, args);
+  int length = FormatStringVW(wide, LOG_FORMAT_BUFFER_SIZE - 1, format, args);
   va_end(args);
-  int length = StringLengthW(wide);
   wide[length] = u'\n';
   wide[length + 1] = 0;
   // Each UTF-16 unit becomes at most two bytes of code page 932.
