@@ -105,6 +105,8 @@ fetch_source() {
             dsc_path "$package" "$version"
             return
         fi
+        # A .dsc without all its files would pass for a finished download.
+        rm -f "$(dsc_path "$package" "$version")"
         say "$package $version is not downloadable, trying an older one"
     done
     die "no source of $package could be downloaded; run tools/setup.sh (it adds the deb-src entry and updates the lists)"
@@ -294,7 +296,7 @@ build_target() {
         done
     )
     # Tools and manuals some packages install are of no use to the framework.
-    rm -rf "$prefix/bin" "$prefix/share" "$prefix/lib/cmake" "$prefix"/lib/*.la
+    rm -rf "${prefix:?}/bin" "$prefix/share" "$prefix/lib/cmake" "$prefix"/lib/*.la
     check_prefix "$prefix"
     mv "$work/versions" "$prefix/$STAMP_NAME"
     rm -rf "$work"
@@ -306,7 +308,7 @@ build_target() {
 main() {
     case ${1:-} in
         --prefix)
-            [[ $# -eq 2 ]] && is_known_target "$2" || usage
+            if [[ $# -ne 2 ]] || ! is_known_target "$2"; then usage; fi
             prefix_of "$2"
             ;;
         all)
@@ -323,7 +325,7 @@ main() {
             for target in "${TARGETS[@]}"; do prefix_of "$target"; done
             ;;
         *)
-            [[ $# -eq 1 ]] && is_known_target "$1" || usage
+            if [[ $# -ne 1 ]] || ! is_known_target "$1"; then usage; fi
             build_target "$1"
             prefix_of "$1"
             ;;

@@ -103,17 +103,17 @@ has_locale() {
 }
 
 generate_locales() {
-    local entry missing=0
+    local entry wanted=0
     for entry in "${LOCALES[@]}"; do
         has_locale "${entry%% *}" && continue
-        missing=1
+        wanted=1
         if grep -qE "^#? *${entry//./\\.}\$" /etc/locale.gen 2>/dev/null; then
             as_root sed -i -E "s/^# *(${entry//./\\.})\$/\\1/" /etc/locale.gen
         else
             echo "$entry" | as_root tee -a /etc/locale.gen >/dev/null
         fi
     done
-    if ((missing)); then
+    if ((wanted)); then
         say "generating locales"
         as_root locale-gen >/dev/null
     fi
