@@ -8,9 +8,11 @@ struct CoreState {
   int charSet;
   unsigned codePage;
   char startDirectory[START_DIRECTORY_SIZE];
+  int initialised;
+  int starting;
 };
 
-CoreState g_core = {0, 932, {0}};
+CoreState g_core = {0, 932, {0}, 0, 0};
 
 }  // namespace
 
@@ -31,3 +33,11 @@ int SetStartDirectory(const char *path) {
   memcpy(g_core.startDirectory, path ? path : "", length + 1);
   return 0;
 }
+
+int IsFrameworkInitialised(void) { return g_core.initialised; }
+
+void SetFrameworkInitialised(int on) { g_core.initialised = on ? 1 : 0; }
+
+int IsFrameworkStarting(void) { return g_core.starting; }
+
+void SetFrameworkStarting(int on) { g_core.starting = on ? 1 : 0; }

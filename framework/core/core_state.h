@@ -1,7 +1,7 @@
 // Framework facts that exist before the main window does and that window
-// creation never resets: the character set with its code page, and the start
-// directory. Window and start-up code set them; strings, paths and the log
-// read them.
+// creation never resets: the character set with its code page, the start
+// directory and the start-up flags. Window and start-up code set them;
+// strings, paths, the log and the clocks read them.
 #ifndef VELVANE_CORE_CORE_STATE_H
 #define VELVANE_CORE_CORE_STATE_H
 
@@ -18,5 +18,12 @@ void SetFrameworkCharSet(int charSetCode, unsigned codePage);
 const char *GetStartDirectory(void);
 // Saves path as the start directory; -1 when it does not fit.
 int SetStartDirectory(const char *path);
+
+// 1 between a successful start-up and the start of shut-down.
+int IsFrameworkInitialised(void);
+void SetFrameworkInitialised(int on);
+// 1 while start-up runs (window fitting and screen-mode code ask).
+int IsFrameworkStarting(void);
+void SetFrameworkStarting(int on);
 
 #endif  // VELVANE_CORE_CORE_STATE_H

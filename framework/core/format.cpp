@@ -22,14 +22,27 @@ struct WideSink {
   void PutBytes(const char *text, size_t count) {
     for (size_t i = 0; i < count; i++) Put(static_cast<unsigned char>(text[i]));
   }
-  void PutWide(const char16_t *text, int limit) {
-    for (int i = 0; text[i] && (limit < 0 || i < limit); i++) Put(text[i]);
+  void PutWide(const char16_t *text, int count) {
+    for (int i = 0; i < count; i++) Put(text[i]);
+  }
+  void PutSpaces(int count) {
+    for (int i = 0; i < count; i++) Put(' ');
   }
 };
 
 bool IsFlagOrWidth(char16_t c) {
   return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0' || (c >= '1' && c <= '9') ||
          c == '.';
+}
+
+// The field width of a conversion spec such as "%-12.3"; leftAlign reports
+// the '-' flag.
+int FieldWidth(const char *spec, bool *leftAlign) {
+  const char *p = spec + 1;
+  for (; *p == '-' || *p == '+' || *p == ' ' || *p == '#' || *p == '0'; p++) {
+    if (*p == '-') *leftAlign = true;
+  }
+  return atoi(p);
 }
 
 // Formats one numeric conversion with the narrow runtime, so every flag,
@@ -129,20 +142,37 @@ int FormatStringVW(char16_t *buffer, int bufferSize, const char16_t *format, va_
     int precision = -1;
     const char *dot = strchr(spec, '.');
     if (dot) precision = atoi(dot + 1);
-    if (conv == 's') {
-      if (strcmp(length, "h") == 0) {
-        const char *text = va_arg(ap, const char *);
-        if (!text) text = "(null)";
-        size_t count = strlen(text);
-        if (precision >= 0 && static_cast<size_t>(precision) < count) count = static_cast<size_t>(precision);
-        sink.PutBytes(text, count);
+    if (conv == 's' || conv == 'c') {
+      // Text conversions are laid out here: the field width pads them.
+      const bool narrow = strcmp(length, "h") == 0;
+      const char *bytes = NULL;
+      const char16_t *wide = NULL;
+      char16_t unit = 0;
+      int count = 1;
+      if (conv == 'c') {
+        int value = va_arg(ap, int);
+        unit = static_cast<char16_t>(narrow ? (value & 0xFF) : value);
+        wide = &unit;
+      } else if (narrow) {
+        bytes = va_arg(ap, const char *);
+        if (!bytes) bytes = "(null)";
+        count = static_cast<int>(strlen(bytes));
       } else {
-        const char16_t *text = va_arg(ap, const char16_t *);
-        sink.PutWide(text ? text : u"(null)", precision);
+        wide = va_arg(ap, const char16_t *);
+        if (!wide) wide = u"(null)";
+        count = 0;
+        while (wide[count]) count++;
       }
-    } else if (conv == 'c') {
-      int unit = va_arg(ap, int);
-      sink.Put(static_cast<char16_t>(strcmp(length, "h") == 0 ? (unit & 0xFF) : unit));
+      if (precision >= 0 && conv == 's' && precision < count) count = precision;
+      bool leftAlign = false;
+      const int padding = FieldWidth(spec, &leftAlign) - count;
+      if (!leftAlign) sink.PutSpaces(padding);
+      if (bytes) {
+        sink.PutBytes(bytes, static_cast<size_t>(count));
+      } else {
+        sink.PutWide(wide, count);
+      }
+      if (leftAlign) sink.PutSpaces(padding);
     } else {
       char number[512];
       int n = FormatNumber(number, sizeof(number), spec, static_cast<char>(conv), length, &ap);

@@ -39,7 +39,47 @@ void PlatformDebugOutput(const char *text);
 int PlatformUtf16ToCodePage(unsigned codePage, const char16_t *src, char *dst,
                             int dstSize);
 
+// Converts text in the given code page to UTF-16 into at most dstSize units,
+// always terminated; returns the units written, or -1 (dst empty) when the
+// text does not fit or does not convert.
+int PlatformCodePageToUtf16(unsigned codePage, const char *src, char16_t *dst,
+                            int dstSize);
+
 // The last network error code (WSAGetLastError); 0 where there is none.
 int PlatformLastSocketError(void);
+
+// Operating-system version as the system reports it.
+struct PlatformOsVersion {
+  int platformId;  // 0 Win32s, 1 Windows 95/98/Me, 2 NT family, -1 other
+  int major;
+  int minor;
+  int build;
+  char servicePack[128];
+};
+void PlatformGetOsVersion(PlatformOsVersion *out);
+// Logical processors of the machine.
+int PlatformProcessorCount(void);
+
+// Multimedia-timer resolution: the smallest period the timer offers (ms),
+// and the requests that raise and lower the system's timer resolution.
+uint32_t PlatformTimerMinPeriod(void);
+void PlatformBeginTimerPeriod(uint32_t period);
+void PlatformEndTimerPeriod(uint32_t period);
+
+// Physical memory in bytes and the free virtual address space; extended
+// asks for the 64-bit query where the system has one. 0, or -1 when the
+// total could not be read.
+int PlatformMemoryStatus(int extended, uint64_t *totalPhysical, uint64_t *availablePhysical,
+                         uint64_t *availableVirtual);
+
+// The primary screen's size in pixels.
+void PlatformDesktopSize(int *width, int *height);
+// The primary screen's colour depth (planes x bits per pixel). Kept in a
+// translation unit of its own on Windows so a test program can link its
+// own desktop in its place.
+int PlatformDesktopColorBits(void);
+// Display mode number index of the primary display, in enumeration order;
+// 1 when it exists, 0 past the last one.
+int PlatformEnumDisplayMode(int index, int *width, int *height, int *bits, int *refreshRate);
 
 #endif  // VELVANE_CORE_PLATFORM_H

@@ -113,4 +113,59 @@ int PlatformUtf16ToCodePage(unsigned codePage, const char16_t *src, char *dst, i
   return static_cast<int>(out - dst);
 }
 
+int PlatformCodePageToUtf16(unsigned codePage, const char *src, char16_t *dst,
+                            int dstSize) {
+  if (!dst || dstSize <= 0) return -1;
+  dst[0] = 0;
+  char name[16];
+  snprintf(name, sizeof(name), "CP%u", codePage);
+  iconv_t cd = iconv_open("UTF-16LE", name);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return -1;
+  char *in = const_cast<char *>(src);
+  size_t inLeft = strlen(src);
+  char *out = reinterpret_cast<char *>(dst);
+  size_t outLeft = static_cast<size_t>(dstSize - 1) * sizeof(char16_t);
+  size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
+  iconv_close(cd);
+  if (result == static_cast<size_t>(-1) || inLeft != 0) return -1;
+  int units = static_cast<int>((out - reinterpret_cast<char *>(dst)) / sizeof(char16_t));
+  dst[units] = 0;
+  return units;
+}
+
 int PlatformLastSocketError(void) { return 0; }
+
+void PlatformGetOsVersion(PlatformOsVersion *out) {
+  memset(out, 0, sizeof(*out));
+  out->platformId = -1;
+}
+
+int PlatformProcessorCount(void) {
+  long count = sysconf(_SC_NPROCESSORS_ONLN);
+  return count > 0 ? static_cast<int>(count) : 1;
+}
+
+uint32_t PlatformTimerMinPeriod(void) { return 1; }
+
+void PlatformBeginTimerPeriod(uint32_t) {}
+
+void PlatformEndTimerPeriod(uint32_t) {}
+
+int PlatformMemoryStatus(int, uint64_t *totalPhysical, uint64_t *availablePhysical,
+                         uint64_t *availableVirtual) {
+  const uint64_t page = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+  *totalPhysical = page * static_cast<uint64_t>(sysconf(_SC_PHYS_PAGES));
+  *availablePhysical = page * static_cast<uint64_t>(sysconf(_SC_AVPHYS_PAGES));
+  *availableVirtual = *availablePhysical;
+  return *totalPhysical != 0 ? 0 : -1;
+}
+
+// The host build has no display: no desktop size and no display modes.
+void PlatformDesktopSize(int *width, int *height) {
+  *width = 0;
+  *height = 0;
+}
+
+int PlatformDesktopColorBits(void) { return 32; }
+
+int PlatformEnumDisplayMode(int, int *, int *, int *, int *) { return 0; }

@@ -92,4 +92,101 @@ int PlatformUtf16ToCodePage(unsigned codePage, const char16_t *src, char *dst, i
   return 0;
 }
 
+int PlatformCodePageToUtf16(unsigned codePage, const char *src, char16_t *dst,
+                            int dstSize) {
+  if (!dst || dstSize <= 0) return -1;
+  dst[0] = 0;
+  if (src[0] == '\0') return 0;
+  wchar_t *wide = reinterpret_cast<wchar_t *>(dst);
+  int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, src, -1, wide, dstSize);
+  // The count includes the terminator; 0 means it failed or did not fit.
+  if (units <= 0) {
+    dst[0] = 0;
+    return -1;
+  }
+  return units - 1;
+}
+
 int PlatformLastSocketError(void) { return WSAGetLastError(); }
+
+void PlatformGetOsVersion(PlatformOsVersion *out) {
+  OSVERSIONINFOA info;
+  ZeroMemory(&info, sizeof(info));
+  info.dwOSVersionInfoSize = sizeof(info);
+  ZeroMemory(out, sizeof(*out));
+  if (!GetVersionExA(&info)) {
+    out->platformId = -1;
+    return;
+  }
+  out->platformId = static_cast<int>(info.dwPlatformId);
+  out->major = static_cast<int>(info.dwMajorVersion);
+  out->minor = static_cast<int>(info.dwMinorVersion);
+  // 95/98/Me keep the version in the high word of the build number.
+  out->build = static_cast<int>(info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS
+                                    ? LOWORD(info.dwBuildNumber)
+                                    : info.dwBuildNumber);
+  lstrcpynA(out->servicePack, info.szCSDVersion, sizeof(out->servicePack));
+}
+
+int PlatformProcessorCount(void) {
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  return static_cast<int>(info.dwNumberOfProcessors);
+}
+
+uint32_t PlatformTimerMinPeriod(void) {
+  TIMECAPS caps;
+  if (timeGetDevCaps(&caps, sizeof(caps)) != TIMERR_NOERROR) return 1;
+  return caps.wPeriodMin;
+}
+
+void PlatformBeginTimerPeriod(uint32_t period) { timeBeginPeriod(period); }
+
+void PlatformEndTimerPeriod(uint32_t period) { timeEndPeriod(period); }
+
+int PlatformMemoryStatus(int extended, uint64_t *totalPhysical, uint64_t *availablePhysical,
+                         uint64_t *availableVirtual) {
+  typedef BOOL(WINAPI * MemoryStatusExFunction)(LPMEMORYSTATUSEX);
+  *totalPhysical = *availablePhysical = *availableVirtual = 0;
+  if (extended) {
+    HMODULE kernel = GetModuleHandleA("Kernel32.dll");
+    MemoryStatusExFunction query = kernel ? reinterpret_cast<MemoryStatusExFunction>(
+                                                reinterpret_cast<void (*)(void)>(
+                                                    GetProcAddress(kernel, "GlobalMemoryStatusEx")))
+                                          : NULL;
+    MEMORYSTATUSEX status;
+    ZeroMemory(&status, sizeof(status));
+    status.dwLength = sizeof(status);
+    if (query && query(&status) && status.ullTotalPhys != 0) {
+      *totalPhysical = status.ullTotalPhys;
+      *availablePhysical = status.ullAvailPhys;
+      *availableVirtual = status.ullAvailVirtual;
+      return 0;
+    }
+  }
+  MEMORYSTATUS status;
+  ZeroMemory(&status, sizeof(status));
+  status.dwLength = sizeof(status);
+  GlobalMemoryStatus(&status);
+  *totalPhysical = static_cast<uint64_t>(status.dwTotalPhys);
+  *availablePhysical = static_cast<uint64_t>(status.dwAvailPhys);
+  *availableVirtual = static_cast<uint64_t>(status.dwAvailVirtual);
+  return *totalPhysical != 0 ? 0 : -1;
+}
+
+void PlatformDesktopSize(int *width, int *height) {
+  *width = GetSystemMetrics(SM_CXSCREEN);
+  *height = GetSystemMetrics(SM_CYSCREEN);
+}
+
+int PlatformEnumDisplayMode(int index, int *width, int *height, int *bits, int *refreshRate) {
+  DEVMODEA mode;
+  ZeroMemory(&mode, sizeof(mode));
+  mode.dmSize = sizeof(mode);
+  if (index < 0 || !EnumDisplaySettingsA(NULL, static_cast<DWORD>(index), &mode)) return 0;
+  *width = static_cast<int>(mode.dmPelsWidth);
+  *height = static_cast<int>(mode.dmPelsHeight);
+  *bits = static_cast<int>(mode.dmBitsPerPel);
+  *refreshRate = static_cast<int>(mode.dmDisplayFrequency);
+  return 1;
+}

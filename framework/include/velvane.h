@@ -80,6 +80,61 @@ enum HandleKind {
 // Core: lifecycle, window and message pump
 // ---------------------------------------------------------------------------
 
+// Starts every framework subsystem once; 0 (also when already started), -1.
+int InitFramework(void);
+// Ends every framework subsystem and lists unfreed blocks in the log; 0.
+int EndFramework(void);
+// Dispatches up to five window messages and runs the per-pass work; -1 once
+// the program must end (window closed or a quit message seen), else 0.
+int PumpMessages(void);
+// Logs text, ends the framework and the process with exit code -1.
+[[noreturn]] void FatalErrorExit(const char *text);
+// printf-style FatalErrorExit (at most 1023 characters of text).
+[[noreturn]] void FatalErrorExitFormat(const char *format, ...);
+// 1 window mode, 0 full screen: before start-up only recorded; afterwards
+// the window and screen are rebuilt (-1 when full screen is not possible).
+int ChangeWindowMode(int windowed);
+// 1 once the program must end (see PumpMessages).
+int IsProgramEnding(void);
+// The main window (an HWND), null before start-up.
+void *GetWindowHandle(void);
+// 1 in window mode, 0 in full screen.
+int IsWindowedMode(void);
+// The desktop's size and colour depth (each pointer may be null); 0.
+int GetDesktopMode(int *width, int *height, int *colorBits);
+// 1 while the main window is active.
+int IsWindowActive(void);
+// 1 when the program keeps running while its window is inactive.
+int GetRunWhileInactive(void);
+// 1 keeps the program running while its window is inactive; 0.
+int SetRunWhileInactive(int on);
+// 1 when the processor's MMX instructions are used.
+int IsMmxAvailable(void);
+// 1 once the framework asked the window to close.
+int IsCloseRequested(void);
+// Window-mode client scale factors (each pointer may be null); returns x,
+// 1 in full screen.
+double GetWindowScale(double *x, double *y);
+// Window title (at most 255 characters; empty gives "Velvane"); 0.
+int SetWindowTitle(const char *title);
+// Icon resource of the window (0 the system's application icon); 0.
+int SetWindowIcon(int resourceId);
+// Copies the clipboard's text into buffer (bufferSize bytes, terminated);
+// with a null buffer returns the size needed; -1 when there is no text.
+int ReadClipboardText(char *buffer, int bufferSize);
+// Puts text on the clipboard; -1 when the clipboard cannot take it.
+int WriteClipboardText(const char *text);
+// 1 shows, 0 hides the mouse cursor over the window, -1 applies again; 0.
+int SetMouseCursorVisible(int show);
+// Mouse position in screen pixels of the picture (each pointer may be null); 0.
+int GetMousePosition(int *x, int *y);
+// Moves the mouse to a picture position (clamped to the screen); 0.
+int SetMousePosition(int x, int y);
+// The window's client area in desktop coordinates; 0.
+int GetClientScreenRect(Rect *out);
+// Text of a menu item; -1 (the framework makes no menu).
+int ReadMenuItemText(int id, char *out);
+
 // ---------------------------------------------------------------------------
 // Core: log
 // ---------------------------------------------------------------------------
@@ -126,6 +181,16 @@ void DumpAllocations(void);
 // Core: system information and clocks
 // ---------------------------------------------------------------------------
 
+// Milliseconds of the system clock, never negative (wraps after 24 days).
+int GetNowMilliseconds(void);
+// Microseconds of the finest clock; allowTsc 1 lets it use the processor's
+// time-stamp counter once the framework runs.
+uint64_t GetNowMicroseconds(int allowTsc);
+// The local date and time; 0, -1 for a null out.
+int GetLocalDateTime(DateTime *out);
+// Seeds the framework's MT19937 generator.
+void SeedRandom(unsigned seed);
+
 // ---------------------------------------------------------------------------
 // Core: ring buffer and handle lists
 // ---------------------------------------------------------------------------
@@ -134,9 +199,147 @@ void DumpAllocations(void);
 // Core: files, streams and paths
 // ---------------------------------------------------------------------------
 
+// Path outputs hold this many characters (terminator included) unless a
+// function takes a size. Paths accept '\\' and '/' alike and are written
+// with '\\'; a double-byte character (UTF-16 surrogate pair in the W forms)
+// is one character.
+enum { PATH_BUFFER_SIZE = 260 };
+
+// Full path of path against currentDir (null: the file table's current
+// directory); ".", ".." and empty parts resolved; -1 when out would overflow.
+int MakeFullPath(const char *path, char *out, const char *currentDir);
+// MakeFullPath on UTF-16 text (a table directory is widened from the code page).
+int MakeFullPathW(const char16_t *path, char16_t *out, const char16_t *currentDir);
+// Splits at the last '\\', '/' or ':' into file name and folder (either out
+// may be null); no separator: all of it is the file name.
+int SplitDirAndFileName(const char *path, char *fileNameOut, char *dirOut);
+// SplitDirAndFileName on UTF-16 text.
+int SplitDirAndFileNameW(const char16_t *path, char16_t *fileNameOut, char16_t *dirOut);
+// Copies the path's root ("X:" or "\\\\server"); its length, -1 when too long.
+int GetPathRootElement(const char *path, char *out);
+// GetPathRootElement on UTF-16 text.
+int GetPathRootElementW(const char16_t *path, char16_t *out);
+// Copies the path's first element (up to a separator); its length, -1 when too long.
+int GetPathElement(const char *path, char *out);
+// GetPathElement on UTF-16 text.
+int GetPathElementW(const char16_t *path, char16_t *out);
+// Path of filePath relative to the folder baseDir ("..\\" steps as needed);
+// the full path when their roots differ.
+int MakeRelativePath(const char *filePath, const char *baseDir, char *out);
+// MakeRelativePath on UTF-16 text.
+int MakeRelativePathW(const char16_t *filePath, const char16_t *baseDir, char16_t *out);
+
+// Unpacks the LZ block of blockSize bytes into output (outputCapacity bytes);
+// returns the unpacked size (with a null output: only reads it), -1 for a
+// corrupt block or too small an output.
+int DecodeLzBlock(const void *block, int blockSize, void *output, int outputCapacity);
+
 // ---------------------------------------------------------------------------
 // Core: matrix and vector maths
 // ---------------------------------------------------------------------------
+
+// Matrices are row-major, for row vectors (v' = v x M); a product A x B
+// applies A first. Angles are radians; axes are left-handed. Out-parameter
+// forms may name an input as out and return 0 unless noted.
+
+// Sets out to the identity.
+int MakeIdentityMatrix(Matrix4x4 *out);
+// out = a x b; -1 with nothing written when out is null.
+int MultiplyMatrix(Matrix4x4 *out, const Matrix4x4 *a, const Matrix4x4 *b);
+// Diagonal scale sx, sy, sz, 1.
+int MakeScaleMatrix(Matrix4x4 *out, float sx, float sy, float sz);
+// Rotation about X (turns y toward z).
+int MakeRotationMatrixX(Matrix4x4 *out, float angle);
+// Rotation about Y (turns z toward x).
+int MakeRotationMatrixY(Matrix4x4 *out, float angle);
+// Rotation about Z (turns x toward y).
+int MakeRotationMatrixZ(Matrix4x4 *out, float angle);
+// Identity with the translation x, y, z in the fourth row.
+int MakeTranslationMatrix(Matrix4x4 *out, float x, float y, float z);
+// out = the transpose of in.
+int TransposeMatrix(Matrix4x4 *out, const Matrix4x4 *in);
+// out = the inverse of in; -1 with out untouched when in is (nearly) singular.
+int InvertMatrix(Matrix4x4 *out, const Matrix4x4 *in);
+// Maps clip space to a viewport centred on cx, cy of the given size.
+int MakeViewportMatrix(Matrix4x4 *out, float cx, float cy, float width, float height);
+// Perspective projection; a negative aspect means screen height / width; -1 when near ~ far or sin(fov/2) ~ 0.
+int MakePerspectiveMatrix(Matrix4x4 *out, float fov, float zNear, float zFar, float aspect);
+// Orthographic projection of the given view height; aspect as above; -1 when near ~ far.
+int MakeOrthographicMatrix(Matrix4x4 *out, float height, float zNear, float zFar, float aspect);
+// View matrix looking from eye at target with the given up direction.
+int MakeLookAtMatrix(Matrix4x4 *out, const Vector3 *eye, const Vector3 *target, const Vector3 *up);
+// Rotation Rx x Ry x Rz (X applied first).
+int MakeEulerMatrixXYZ(Matrix4x4 *out, float x, float y, float z);
+// Rotation Rx x Rz x Ry.
+int MakeEulerMatrixXZY(Matrix4x4 *out, float x, float y, float z);
+// Rotation Ry x Rx x Rz.
+int MakeEulerMatrixYXZ(Matrix4x4 *out, float x, float y, float z);
+// Rotation Ry x Rz x Rx.
+int MakeEulerMatrixYZX(Matrix4x4 *out, float x, float y, float z);
+// Rotation Rz x Rx x Ry.
+int MakeEulerMatrixZXY(Matrix4x4 *out, float x, float y, float z);
+// Rotation Rz x Ry x Rx.
+int MakeEulerMatrixZYX(Matrix4x4 *out, float x, float y, float z);
+// Angles of an XYZ rotation (pointers optional); -1 near a quarter turn of the middle axis.
+int ExtractEulerXYZ(const Matrix4x4 *m, float *x, float *y, float *z);
+// Angles of an XZY rotation; as ExtractEulerXYZ.
+int ExtractEulerXZY(const Matrix4x4 *m, float *x, float *y, float *z);
+// Angles of a YXZ rotation; as ExtractEulerXYZ.
+int ExtractEulerYXZ(const Matrix4x4 *m, float *x, float *y, float *z);
+// Angles of a YZX rotation; as ExtractEulerXYZ.
+int ExtractEulerYZX(const Matrix4x4 *m, float *x, float *y, float *z);
+// Angles of a ZXY rotation; as ExtractEulerXYZ.
+int ExtractEulerZXY(const Matrix4x4 *m, float *x, float *y, float *z);
+// Angles of a ZYX rotation; as ExtractEulerXYZ.
+int ExtractEulerZYX(const Matrix4x4 *m, float *x, float *y, float *z);
+// out = v / length(v) (no zero-length test).
+int NormalizeVector(Vector3 *out, const Vector3 *v);
+// out = a - b.
+int SubtractVector(Vector3 *out, const Vector3 *a, const Vector3 *b);
+// out = a + b.
+int AddVector(Vector3 *out, const Vector3 *a, const Vector3 *b);
+// out = a x b (cross product).
+int CrossProduct(Vector3 *out, const Vector3 *a, const Vector3 *b);
+// out = a x b; returns out.
+Vector3 *CrossVector3(Vector3 *out, const Vector3 *a, const Vector3 *b);
+// The dot product a . b.
+float DotProduct(const Vector3 *a, const Vector3 *b);
+// out = (v, 1) x m with w dropped.
+int TransformVector(Vector3 *out, const Vector3 *v, const Matrix4x4 *m);
+// (v, w) x m: x, y, z to out and the fourth component to outW.
+int TransformVector4(Vector3 *out, float *outW, const Vector3 *v, float w, const Matrix4x4 *m);
+// Clips rect in place to bounds (an inverted rectangle first becomes empty); 0.
+int ClipRectangle(Rect *rect, const Rect *bounds);
+// a x b.
+Matrix4x4 GetMatrixProduct(Matrix4x4 a, Matrix4x4 b);
+// Scale matrix of the three factors.
+Matrix4x4 GetScaleMatrix(Vector3 scale);
+// Rotation about X.
+Matrix4x4 GetRotationMatrixX(float angle);
+// Rotation about Y.
+Matrix4x4 GetRotationMatrixY(float angle);
+// Rotation about Z.
+Matrix4x4 GetRotationMatrixZ(float angle);
+// Inverse of m, or the identity when m is singular.
+Matrix4x4 GetInverseMatrix(Matrix4x4 m);
+// v / length(v).
+Vector3 GetNormalizedVector(Vector3 v);
+// Length of v; 0 when its square is below 1e-7.
+float GetVectorLength(Vector3 v);
+// Matrix with the three axes and the position as rows 0 to 3, fourth column (0, 0, 0, 1).
+Matrix4x4 GetMatrixFromAxes(Vector3 xAxis, Vector3 yAxis, Vector3 zAxis, Vector3 position);
+
+// ---------------------------------------------------------------------------
+// Graphics: screen mode
+// ---------------------------------------------------------------------------
+
+// Screen size, colour depth (8, 16 or 32) and refresh rate (0 the display's
+// default); before start-up only stored. 0, -1 for a size or depth refused.
+int SetScreenMode(int width, int height, int colorBits, int refreshRate);
+// 1 runs a 320 x 240 full-screen picture scaled up to 640 x 480; 0.
+int SetEmulation320x240(int on);
+// 0 chooses the software renderer (before start-up only; else -1).
+int SetUseHardwareRendering(int use);
 
 // ---------------------------------------------------------------------------
 // Graphics: character classification
@@ -168,6 +371,72 @@ struct BASEIMAGE {
   void *pixels;  // owned by the record, from the debug memory manager
   int mipCount;  // levels stored one after another; 0 = one level
 };
+
+// 8-bit paletted format (palette left to the caller); 0.
+int MakePalette8PixelFormat(PixelFormat *format);
+// 8-bit paletted format with a grey-ramp palette; 0.
+int MakeGray8PixelFormat(PixelFormat *format);
+// 32-bit format with an unused top byte (always packed as 0xFF); 0.
+int MakeXrgb32PixelFormat(PixelFormat *format);
+// 32-bit format with alpha in the top byte; 0.
+int MakeArgb32PixelFormat(PixelFormat *format);
+// 24-bit R8G8B8 format; 0.
+int MakeRgb24PixelFormat(PixelFormat *format);
+// Format from the pixel size and the four channel masks (0 = absent); 0.
+int MakePixelFormatFromMasks(PixelFormat *format, int bits, uint32_t redMask,
+                             uint32_t greenMask, uint32_t blueMask, uint32_t alphaMask);
+// Recomputes fillMask from the channel masks; returns format.
+PixelFormat *UpdateFillMask(PixelFormat *format);
+// Allocates a width x height image of the format (pitch a multiple of 4).
+int CreateBaseImageWithFormat(int width, int height, const PixelFormat *format,
+                              BASEIMAGE *image);
+// Allocates a width x height 32-bit XRGB image.
+int CreateXrgb32BaseImage(int width, int height, BASEIMAGE *image);
+// Allocates a width x height 32-bit ARGB image.
+int CreateArgb32BaseImage(int width, int height, BASEIMAGE *image);
+// Frees the pixels and zero-fills the record; 0.
+int FreeBaseImage(BASEIMAGE *image);
+// Zeroes a w x h block at (x, y); the caller keeps it inside the image; 0.
+int ClearBaseImageRect(BASEIMAGE *image, int x, int y, int w, int h);
+// Pixel value of a colour of 0-255 channels (nearest entry for palettes).
+uint32_t PackColorToPixel(const PixelFormat *format, int r, int g, int b, int a);
+// Channels of a pixel value scaled to 0-255 (any pointer may be null); 0.
+int UnpackPixelColor(const PixelFormat *format, uint32_t value, int *r, int *g, int *b,
+                     int *a);
+// Raw pixel at (x, y) rearranged as 0xAARRGGBB without rescaling (no range check).
+uint32_t GetBaseImagePixelArgb(const BASEIMAGE *image, int x, int y);
+// Stores a colour at (x, y); -1 out of range or when decoding fails.
+int WriteBaseImagePixel(BASEIMAGE *image, int x, int y, int r, int g, int b, int a);
+// Reads the colour at (x, y) as 0-255 channels; -1 out of range.
+int ReadBaseImagePixel(const BASEIMAGE *image, int x, int y, int *r, int *g, int *b,
+                       int *a);
+// Copies srcRect of the source to (destX, destY) converting every pixel; -1 for
+// an empty rectangle or an unusable format, the highest index copied for a
+// plain 8-bit index copy, else 0.
+int BlitWithFormatConversion(void *destPixels, int destPitch, const PixelFormat *destFormat,
+                             const void *srcPixels, int srcPitch,
+                             const PixelFormat *srcFormat, const void *alphaPixels,
+                             int alphaPitch, const PixelFormat *alphaFormat, int destX,
+                             int destY, const Rect *srcRect, int mirror, int keyToAlpha,
+                             uint32_t keyColor, int ditherMode, int colorOff,
+                             int redToAlpha, int keySkip, int paletteRemap);
+// Clipped w x h copy from (srcX, srcY) of src to (destX, destY) of dest.
+int BlitBaseImage(int srcX, int srcY, int w, int h, int destX, int destY,
+                  BASEIMAGE *src, BASEIMAGE *dest);
+// Scaled copy between two rectangles; mode 1 bilinear, else nearest pixel.
+int ScaleBlitBaseImage(int srcX1, int srcY1, int srcX2, int srcY2, BASEIMAGE *src,
+                       int destX1, int destY1, int destX2, int destY2, BASEIMAGE *dest,
+                       int mode);
+// Decodes a DXT1-DXT5 image in place into 32-bit ARGB; 0 for a plain image.
+int ConvertDxtToPlain(BASEIMAGE *image);
+// Reverses every row in place.
+int MirrorBaseImage(BASEIMAGE *image);
+// Turns the image by 180 degrees in place.
+int RotateBaseImage180(BASEIMAGE *image);
+// Writes a half-size copy (2 x 2 averages) for a mip-map level.
+int HalveBaseImagePixels(const PixelFormat *format, void *destPixels, int destPitch,
+                         const void *srcPixels, int srcPitch, int destX, int destY,
+                         int srcX, int srcY, int srcWidth, int srcHeight);
 
 // ---------------------------------------------------------------------------
 // Software renderer

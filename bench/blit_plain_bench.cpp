@@ -1,0 +1,366 @@
+// The plain image draw against pixman and SDL's software blitter on the same
+// scenes, one thread: full-screen fills and copies, colour-keyed sprites,
+// fades, constant and per-pixel alpha, additive drawing and many small
+// draws. After the usual table the ratios to each reference are printed.
+#include "blit_bench_common.h"
+#include "softrender/blit.h"
+
+namespace {
+
+using blit_bench::BenchImage;
+using blit_bench::CountPixels;
+using blit_bench::KeyOf;
+using blit_bench::kKey8888;
+using blit_bench::kScreenHeight;
+using blit_bench::kScreenWidth;
+using blit_bench::kWhite;
+
+const uint32_t kHalfBright = 0x00808080;
+
+enum SourceScene { kSprite, kNoise, kAlphaSprite };
+
+void FillScene(BenchImage *image, int code, SourceScene scene) {
+  if (scene == kNoise)
+    blit_bench::FillNoise(image, 7);
+  else
+    blit_bench::FillSprite(image, KeyOf(code), 7);
+}
+
+// ---------------------------------------------------------------------------
+// Framework
+
+struct DrawCase {
+  int code;
+  SourceScene scene;
+  int width;
+  int height;
+  int mode;
+  int param;
+  uint32_t brightness;
+  int transparency;
+  int runs;  // draw through the source's run table
+};
+
+// With runs, the source's pixels come in through a full import, which
+// builds the run table the draw then follows.
+void VelvaneDraw(benchmark::State &state, DrawCase c) {
+  const int alpha = c.scene == kAlphaSprite;
+  BenchImage scene(c.width, c.height, c.code, alpha, KeyOf(c.code));
+  FillScene(&scene, c.code, c.scene);
+  BenchImage source(c.width, c.height, c.code, alpha, KeyOf(c.code), c.runs);
+  if (c.runs)
+    blit_bench::ImportWithRunTable(&scene, &source);
+  else
+    memcpy(source.pixels(), scene.pixels(), (size_t)scene.pitch() * c.height);
+  BenchImage dest(kScreenWidth, kScreenHeight, c.code, 0, 0);
+  blit_bench::FillNoise(&dest, 3);
+  blit_bench::SetDrawState(c.mode, c.param, c.brightness, kScreenWidth, kScreenHeight);
+  for (auto _ : state) {
+    MemImgDrawImage(dest.get(), source.get(), 0, 0, c.transparency, nullptr);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, (double)c.width * c.height);
+}
+
+void VelvaneFill565(benchmark::State &state) {
+  BenchImage dest(kScreenWidth, kScreenHeight, 0, 0, 0);
+  for (auto _ : state) {
+    MemImgFillRect(dest.get(), nullptr, 0x1234);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, (double)kScreenWidth * kScreenHeight);
+}
+
+// Positions of the many-small-draws scene, spread over the screen.
+std::vector<std::pair<int, int>> SmallDrawPositions(void) {
+  std::vector<std::pair<int, int>> positions;
+  uint32_t rng = 11;
+  for (int i = 0; i < 1000; ++i) {
+    const int x = (int)(blit_bench::NextRandom(&rng) % (kScreenWidth - 16));
+    const int y = (int)(blit_bench::NextRandom(&rng) % (kScreenHeight - 16));
+    positions.push_back(std::make_pair(x, y));
+  }
+  return positions;
+}
+
+void VelvaneSmallDraws(benchmark::State &state, int code, bool runs) {
+  BenchImage scene(16, 16, code, 0, KeyOf(code));
+  FillScene(&scene, code, kSprite);
+  BenchImage source(16, 16, code, 0, KeyOf(code), runs ? 1 : 0);
+  if (runs)
+    blit_bench::ImportWithRunTable(&scene, &source);
+  else
+    memcpy(source.pixels(), scene.pixels(), (size_t)scene.pitch() * 16);
+  BenchImage dest(kScreenWidth, kScreenHeight, code, 0, 0);
+  blit_bench::SetDrawState(0, 0, kWhite, kScreenWidth, kScreenHeight);
+  const auto positions = SmallDrawPositions();
+  for (auto _ : state) {
+    for (const auto &p : positions)
+      MemImgDrawImage(dest.get(), source.get(), p.first, p.second, 1, nullptr);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, 1000.0 * 256);
+}
+
+void MemcpyRows(benchmark::State &state) {
+  BenchImage source(kScreenWidth, kScreenHeight, 1, 0, 0);
+  BenchImage dest(kScreenWidth, kScreenHeight, 1, 0, 0);
+  blit_bench::FillNoise(&source, 5);
+  for (auto _ : state) {
+    for (int y = 0; y < kScreenHeight; ++y) memcpy(dest.row(y), source.row(y), kScreenWidth * 4);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, (double)kScreenWidth * kScreenHeight);
+}
+
+// ---------------------------------------------------------------------------
+// SDL's software blitter
+
+struct SdlCase {
+  int code;
+  SourceScene scene;
+  int width;
+  int height;
+  bool colorKey;
+  bool rle;
+  uint8_t colorMod;  // 255 = none
+  uint8_t alphaMod;  // 255 = none
+  SDL_BlendMode blend;
+};
+
+uint32_t SdlFormat(int code, bool alpha) {
+  if (code == 0) return SDL_PIXELFORMAT_RGB565;
+  return alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_XRGB8888;
+}
+
+void SdlBlit(benchmark::State &state, SdlCase c) {
+  BenchImage source(c.width, c.height, c.code, c.scene == kAlphaSprite, KeyOf(c.code));
+  BenchImage dest(kScreenWidth, kScreenHeight, c.code, 0, 0);
+  FillScene(&source, c.code, c.scene);
+  blit_bench::FillNoise(&dest, 3);
+  SDL_Surface *src = blit_bench::SdlView(&source, SdlFormat(c.code, c.scene == kAlphaSprite));
+  SDL_Surface *dst = blit_bench::SdlView(&dest, SdlFormat(c.code, false));
+  if (c.colorKey) SDL_SetColorKey(src, SDL_TRUE, KeyOf(c.code));
+  SDL_SetSurfaceRLE(src, c.rle ? 1 : 0);
+  if (c.colorMod != 255) SDL_SetSurfaceColorMod(src, c.colorMod, c.colorMod, c.colorMod);
+  if (c.alphaMod != 255) SDL_SetSurfaceAlphaMod(src, c.alphaMod);
+  SDL_SetSurfaceBlendMode(src, c.blend);
+  for (auto _ : state) {
+    SDL_Rect at = {0, 0, c.width, c.height};
+    SDL_BlitSurface(src, nullptr, dst, &at);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, (double)c.width * c.height);
+  SDL_FreeSurface(src);
+  SDL_FreeSurface(dst);
+}
+
+void SdlFill565(benchmark::State &state) {
+  BenchImage dest(kScreenWidth, kScreenHeight, 0, 0, 0);
+  SDL_Surface *dst = blit_bench::SdlView(&dest, SDL_PIXELFORMAT_RGB565);
+  for (auto _ : state) {
+    SDL_FillRect(dst, nullptr, 0x1234);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, (double)kScreenWidth * kScreenHeight);
+  SDL_FreeSurface(dst);
+}
+
+void SdlSmallDraws(benchmark::State &state, int code, bool rle) {
+  BenchImage source(16, 16, code, 0, KeyOf(code));
+  BenchImage dest(kScreenWidth, kScreenHeight, code, 0, 0);
+  FillScene(&source, code, kSprite);
+  SDL_Surface *src = blit_bench::SdlView(&source, SdlFormat(code, false));
+  SDL_Surface *dst = blit_bench::SdlView(&dest, SdlFormat(code, false));
+  SDL_SetColorKey(src, SDL_TRUE, KeyOf(code));
+  SDL_SetSurfaceRLE(src, rle ? 1 : 0);
+  SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+  const auto positions = SmallDrawPositions();
+  for (auto _ : state) {
+    for (const auto &p : positions) {
+      SDL_Rect at = {p.first, p.second, 16, 16};
+      SDL_BlitSurface(src, nullptr, dst, &at);
+    }
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, 1000.0 * 256);
+  SDL_FreeSurface(src);
+  SDL_FreeSurface(dst);
+}
+
+// ---------------------------------------------------------------------------
+// pixman
+
+enum PixmanSource { kPixmanPlain, kPixmanBinaryAlpha, kPixmanPremultiplied };
+
+struct PixmanCase {
+  int code;
+  SourceScene scene;
+  PixmanSource prepared;
+  int width;
+  int height;
+  pixman_op_t op;
+  int maskAlpha;  // -1: no mask; else a solid mask of this alpha
+};
+
+void PixmanComposite(benchmark::State &state, PixmanCase c) {
+  const bool alphaSource = c.prepared != kPixmanPlain;
+  BenchImage scene(c.width, c.height, c.code, c.scene == kAlphaSprite, KeyOf(c.code));
+  FillScene(&scene, c.code, c.scene);
+  BenchImage source(c.width, c.height, c.code, alphaSource, 0);
+  if (c.prepared == kPixmanBinaryAlpha) {
+    blit_bench::MakeBinaryAlphaCopy(&scene, KeyOf(c.code), &source);
+  } else {
+    for (int y = 0; y < c.height; ++y) memcpy(source.row(y), scene.row(y), scene.pitch());
+    if (c.prepared == kPixmanPremultiplied) blit_bench::Premultiply(&source);
+  }
+  BenchImage dest(kScreenWidth, kScreenHeight, c.code, 0, 0);
+  blit_bench::FillNoise(&dest, 3);
+  const pixman_format_code_t destFormat = c.code == 0 ? PIXMAN_r5g6b5 : PIXMAN_x8r8g8b8;
+  const pixman_format_code_t sourceFormat =
+      alphaSource ? PIXMAN_a8r8g8b8 : (c.code == 0 ? PIXMAN_r5g6b5 : PIXMAN_x8r8g8b8);
+  pixman_image_t *src = blit_bench::PixmanView(&source, sourceFormat);
+  pixman_image_t *dst = blit_bench::PixmanView(&dest, destFormat);
+  pixman_image_t *mask = nullptr;
+  if (c.maskAlpha >= 0) {
+    pixman_color_t color = {0, 0, 0, (uint16_t)(c.maskAlpha * 257)};
+    mask = pixman_image_create_solid_fill(&color);
+  }
+  for (auto _ : state) {
+    pixman_image_composite32(c.op, src, mask, dst, 0, 0, 0, 0, 0, 0, c.width, c.height);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, (double)c.width * c.height);
+  if (mask) pixman_image_unref(mask);
+  pixman_image_unref(src);
+  pixman_image_unref(dst);
+}
+
+void PixmanFill565(benchmark::State &state) {
+  BenchImage dest(kScreenWidth, kScreenHeight, 0, 0, 0);
+  for (auto _ : state) {
+    pixman_fill((uint32_t *)dest.pixels(), dest.pitch() / 4, 16, 0, 0, kScreenWidth, kScreenHeight,
+                0x1234);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, (double)kScreenWidth * kScreenHeight);
+}
+
+void PixmanSmallDraws8888(benchmark::State &state) {
+  BenchImage scene(16, 16, 1, 0, kKey8888);
+  FillScene(&scene, 1, kSprite);
+  BenchImage source(16, 16, 1, 1, 0);
+  blit_bench::MakeBinaryAlphaCopy(&scene, kKey8888, &source);
+  BenchImage dest(kScreenWidth, kScreenHeight, 1, 0, 0);
+  pixman_image_t *src = blit_bench::PixmanView(&source, PIXMAN_a8r8g8b8);
+  pixman_image_t *dst = blit_bench::PixmanView(&dest, PIXMAN_x8r8g8b8);
+  const auto positions = SmallDrawPositions();
+  for (auto _ : state) {
+    for (const auto &p : positions)
+      pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, p.first, p.second, 16,
+                               16);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, 1000.0 * 256);
+  pixman_image_unref(src);
+  pixman_image_unref(dst);
+}
+
+// ---------------------------------------------------------------------------
+// Registration: "<case>/<implementation>".
+
+template <class Fn, class... Args>
+void Register(const std::string &scene, const char *impl, Fn fn, Args... args) {
+  benchmark::RegisterBenchmark((scene + "/" + impl).c_str(), fn, args...)
+      ->Unit(benchmark::kMicrosecond);
+}
+
+std::string SizeName(const char *what, int code, int width, int height) {
+  return std::string(what) + (code == 0 ? "565_" : "8888_") + std::to_string(width) + "x" +
+         std::to_string(height);
+}
+
+void RegisterAll(void) {
+  const int W = kScreenWidth, H = kScreenHeight;
+  const SDL_BlendMode none = SDL_BLENDMODE_NONE, blend = SDL_BLENDMODE_BLEND,
+                      add = SDL_BLENDMODE_ADD;
+
+  Register("fill565_640x480", "velvane", VelvaneFill565);
+  Register("fill565_640x480", "pixman", PixmanFill565);
+  Register("fill565_640x480", "sdl", SdlFill565);
+
+  for (int code = 0; code < 2; ++code) {
+    const std::string name = SizeName("copy", code, W, H);
+    Register(name, "velvane", VelvaneDraw, DrawCase{code, kNoise, W, H, 0, 0, kWhite, 0, 0});
+    Register(name, "pixman", PixmanComposite,
+             PixmanCase{code, kNoise, kPixmanPlain, W, H, PIXMAN_OP_SRC, -1});
+    Register(name, "sdl", SdlBlit, SdlCase{code, kNoise, W, H, false, false, 255, 255, none});
+    if (code == 1) Register(name, "memcpy", MemcpyRows);
+  }
+
+  for (int code = 0; code < 2; ++code) {
+    for (int width : {W, 160}) {
+      const std::string name = SizeName("keyed", code, width, H);
+      Register(name, "velvane", VelvaneDraw, DrawCase{code, kSprite, width, H, 0, 0, kWhite, 1, 0});
+      Register(name, "sdl", SdlBlit, SdlCase{code, kSprite, width, H, true, false, 255, 255, none});
+      Register(name + "_runs", "velvane", VelvaneDraw,
+               DrawCase{code, kSprite, width, H, 0, 0, kWhite, 1, 1});
+      Register(name + "_runs", "sdl_rle", SdlBlit,
+               SdlCase{code, kSprite, width, H, true, true, 255, 255, none});
+      if (code == 1)
+        Register(name, "pixman_over", PixmanComposite,
+                 PixmanCase{code, kSprite, kPixmanBinaryAlpha, width, H, PIXMAN_OP_OVER, -1});
+    }
+  }
+
+  for (int code = 0; code < 2; ++code) {
+    const std::string name = SizeName("fade_keyed", code, W, H);
+    Register(name, "velvane", VelvaneDraw, DrawCase{code, kSprite, W, H, 0, 0, kHalfBright, 1, 0});
+    Register(name, "sdl_colormod", SdlBlit,
+             SdlCase{code, kSprite, W, H, true, false, 128, 255, none});
+  }
+
+  for (int code = 0; code < 2; ++code) {
+    for (int p : {128, 100}) {
+      const std::string name = SizeName(p == 128 ? "alpha128_" : "alpha100_", code, W, H);
+      Register(name, "velvane", VelvaneDraw, DrawCase{code, kNoise, W, H, 1, p, kWhite, 0, 0});
+      Register(name, "sdl_alphamod", SdlBlit,
+               SdlCase{code, kNoise, W, H, false, false, 255, (uint8_t)p, blend});
+      Register(name, "pixman_over_mask", PixmanComposite,
+               PixmanCase{code, kNoise, kPixmanPlain, W, H, PIXMAN_OP_OVER, p});
+    }
+  }
+
+  {
+    const std::string name = SizeName("peralpha", 1, W, H);
+    Register(name, "velvane", VelvaneDraw, DrawCase{1, kAlphaSprite, W, H, 0, 0, kWhite, 1, 0});
+    Register(name, "sdl_blend", SdlBlit,
+             SdlCase{1, kAlphaSprite, W, H, false, false, 255, 255, blend});
+    Register(name, "pixman_over", PixmanComposite,
+             PixmanCase{1, kAlphaSprite, kPixmanPremultiplied, W, H, PIXMAN_OP_OVER, -1});
+  }
+
+  for (int code = 0; code < 2; ++code) {
+    const std::string name = SizeName("add", code, W, H);
+    Register(name, "velvane", VelvaneDraw, DrawCase{code, kNoise, W, H, 2, 255, kWhite, 0, 0});
+    Register(name, "sdl_add", SdlBlit, SdlCase{code, kNoise, W, H, false, false, 255, 255, add});
+    Register(name, "pixman_add", PixmanComposite,
+             PixmanCase{code, kNoise, kPixmanPlain, W, H, PIXMAN_OP_ADD, -1});
+  }
+
+  for (int code = 0; code < 2; ++code) {
+    const std::string name = std::string("small16x16_x1000_") + (code == 0 ? "565" : "8888");
+    Register(name, "velvane", VelvaneSmallDraws, code, false);
+    Register(name, "sdl", SdlSmallDraws, code, false);
+    Register(name + "_runs", "velvane", VelvaneSmallDraws, code, true);
+    Register(name + "_runs", "sdl_rle", SdlSmallDraws, code, true);
+    if (code == 1) Register(name, "pixman_over", PixmanSmallDraws8888);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  RegisterAll();
+  return blit_bench::RunWithRatios(argc, argv);
+}

@@ -1,0 +1,41 @@
+// The graphics system's lifecycle as the system core drives it: start-up
+// inside the framework's start-up, shut-down, screen-mode rebuilds, device
+// restore after a loss, and the graph reloader used after a rebuild.
+#ifndef VELVANE_GRAPHICS_GRAPHICS_SYSTEM_H
+#define VELVANE_GRAPHICS_GRAPHICS_SYSTEM_H
+
+// A screen-mode change; -1 in width, height, colorBits or refreshRate keeps
+// the current value. force 1 rebuilds even when nothing changed.
+struct ScreenModeRequest {
+  int width;
+  int height;
+  int colorBits;
+  int force;
+  int refreshRate;
+};
+
+typedef int (*GraphReloadCallback)(void);
+
+// 0, or -1 when neither Direct3D nor the software screen can be made.
+int StartGraphicsSystem(void);
+// 0 (also when not started).
+int EndGraphicsSystem(void);
+// 1 between StartGraphicsSystem and EndGraphicsSystem.
+int IsGraphicsStarted(void);
+// 1 while the Direct3D path runs, 0 on the software renderer.
+int IsHardwareRenderingActive(void);
+// The DirectDraw object of the display, null when there is none.
+void *GetDirectDrawObject(void);
+// Rebuilds the screen in the requested mode; 0.
+int ApplyScreenMode(ScreenModeRequest mode);
+// Rebuilds the device and every graphics resource after a loss; 0.
+int RestoreGraphicsDevice(void);
+// Ends an open scene and presents the whole back buffer as a device test:
+// 0 when the device works (or there is none), -1 when it was lost.
+int TestDeviceWithPresent(void);
+// Installs the graph reloader; null installs the built-in one. 0.
+int SetGraphReloadCallback(GraphReloadCallback reload);
+// 1 once a reloader (the built-in one included) is installed, else 0.
+int HasGraphReloadCallback(void);
+
+#endif  // VELVANE_GRAPHICS_GRAPHICS_SYSTEM_H

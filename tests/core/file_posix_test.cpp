@@ -1,0 +1,31 @@
+// The host's plain-file set: what only the host can stage.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include "core/file_access.h"
+#include "core/file_plain.h"
+
+namespace {
+
+// A file that shrinks after it was opened delivers less than planned: the
+// read reports and advances by what really arrived.
+TEST(PosixFileTest, ShortReadReturnsAndAdvancesByWhatArrived) {
+  const char *path = "vv_posix_short.bin";
+  FILE *f = fopen(path, "wb");
+  ASSERT_NE(f, nullptr);
+  fwrite("ABCDEFGHIJKLMNOP", 1, 16, f);
+  fclose(f);
+  const FileAccessFunctions *files = GetPlainFileAccessFunctions();
+  FileHandle file = files->open(path, 0, 1, 0);
+  ASSERT_NE(file, 0);
+  ASSERT_EQ(truncate(path, 10), 0);
+  char buffer[16];
+  EXPECT_EQ(files->read(buffer, 4, 4, file), 2);
+  EXPECT_EQ(files->tell(file), 10);
+  EXPECT_EQ(files->eof(file), -1);
+  EXPECT_EQ(files->close(file), 0);
+  remove(path);
+}
+
+}  // namespace

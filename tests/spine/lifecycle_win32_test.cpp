@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/memory.h"
+#include "core/system_info.h"
+#include "graphics/display_modes.h"
+#include "graphics/screen_settings.h"
+#include "spine_support.h"
+#include "velvane.h"
+
+namespace {
+
+// The progress lines of start-up and shut-down of a window-mode run that
+// nothing disturbs; the processor lines follow what this machine has.
+std::vector<std::string> ExpectedStartAndEndLog(void) {
+  const SystemFacts *facts = GetSystemFacts();
+  std::vector<std::string> lines = {
+      "\tシステムの情報を出力します",
+      "\tVelvane Ver#",
+      "\t論理プロセッサの数 : #",
+      "\tＯＳ  Windows*",
+  };
+  if (facts->hasTsc) lines.push_back("\tＣＰＵ動作速度：大体#GHz");
+  if (!facts->hasCpuid) {
+    lines.push_back("\tＣＰＵＩＤ命令は使えません");
+  } else if (!facts->mmx) {
+    lines.push_back("\tＭＭＸは使えません");
+  } else {
+    lines.push_back("\tＭＭＸ命令を使用します");
+    if (facts->sse) lines.push_back("\tＳＳＥ命令が使用可能です");
+    if (facts->sse2) lines.push_back("\tＳＳＥ２命令が使用可能です");
+  }
+  if (facts->hasCpuid) lines.push_back("\tＣＰＵベンダ：*");
+  if (facts->cpuName[0]) lines.push_back("\tＣＰＵ名：*");
+  const std::vector<std::string> rest = {
+      "ＣＯＭの初期化... 成功しました",
+      "メモリ総量:#MB  空きメモリ領域:#MB タイマーの精度を検査します",
+      "精度結果 更新回数 マルチメディアタイマー：#  パフォーマンスカウンター：#",
+      " *",
+      " ソフトの二重起動検査... 二重起動はされていませんでした",
+      "ウインドウクラスを登録します... 登録に成功しました",
+      "ウインドウモード起動用のウインドウを作成します",
+      "ウインドウの作成に成功しました",
+      "ＩＭＥを無効にしました",
+      "文字コードバッファの初期化を行います... 完了しました",
+      "ウインドウを閉じようとしています",
+      "ウインドウが破棄されようとしています",
+      "ソフトを終了する準備が整いました",
+      "ＣＯＭを終了... 完了",
+      "",
+      "Alloc memory dump",
+      "\tTotal size:0(0.000kb)  Alloc num:0",
+      "",
+  };
+  lines.insert(lines.end(), rest.begin(), rest.end());
+  return lines;
+}
+
+void ExpectLogMatches(const std::vector<std::string> &expected,
+                      const std::vector<std::string> &lines) {
+  ASSERT_EQ(expected.size(), lines.size()) << JoinLines(lines);
+  for (size_t i = 0; i < expected.size(); i++) {
+    EXPECT_TRUE(LineMatches(expected[i], lines[i]))
+        << "line " << i << " [" << lines[i] << "] against [" << expected[i] << "]";
+  }
+}
+
+class LifecycleTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { EnterPrivateDirectory("lifecycle"); }
+  void TearDown() override {
+    EndFramework();
+    StoreScreenMode(640, 480, 16, 0);
+    SetEmulation320x240Flag(0);
+    ChangeWindowMode(1);
+  }
+};
+
+TEST_F(LifecycleTest, StartUpAndShutDownRunTheirStepsInOrder) {
+  ASSERT_EQ(0, StartFrameworkWindowed());
+  HWND window = static_cast<HWND>(GetWindowHandle());
+  ASSERT_TRUE(IsWindow(window));
+
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(640, client.right - client.left);
+  EXPECT_EQ(480, client.bottom - client.top);
+  char text[256];
+  GetWindowTextA(window, text, sizeof(text));
+  EXPECT_STREQ("Velvane", text);
+  GetClassNameA(window, text, sizeof(text));
+  EXPECT_STREQ("Q730415M", text);
+  RECT outer;
+  GetWindowRect(window, &outer);
+  EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, outer.left);
+  EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2, outer.top);
+  Rect screenRect;
+  GetClientScreenRect(&screenRect);
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  EXPECT_EQ(origin.x, screenRect.left);
+  EXPECT_EQ(origin.y, screenRect.top);
+  EXPECT_EQ(640, screenRect.right - screenRect.left);
+
+  // A second start-up does nothing at all.
+  const size_t linesAfterStart = ReadLogLines().size();
+  EXPECT_EQ(0, InitFramework());
+  EXPECT_EQ(linesAfterStart, ReadLogLines().size());
+  EXPECT_EQ(0, IsFrameworkStarting());
+
+  EXPECT_EQ(0, EndFramework());
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(nullptr, GetWindowHandle());
+  EXPECT_EQ(0, GetAllocatedBlockCount());
+  EXPECT_EQ(0u, GetSystemFacts()->timerPeriod);
+  ExpectLogMatches(ExpectedStartAndEndLog(), ReadLogLines());
+
+  // A second end does nothing either, and a new start works.
+  EXPECT_EQ(0, EndFramework());
+  ASSERT_EQ(0, StartFrameworkWindowed());
+  EXPECT_EQ(0, PumpMessages());
+}
+
+TEST_F(LifecycleTest, TwentyFourBitScreenSettingRefusesToStart) {
+  EXPECT_EQ(-1, SetScreenMode(800, 600, 24, 0));
+  EXPECT_EQ(640, GetScreenWidthSetting());
+  EXPECT_EQ(16, GetScreenColorBits());
+  // The framework's own adjustments store without checking.
+  StoreScreenMode(640, 480, 24, 0);
+  EXPECT_EQ(-1, StartFrameworkWindowed());
+  const std::vector<std::string> lines = ReadLogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ("Velvaneは２４ビットカラーモードに対応していません", lines.back()) << JoinLines(lines);
+  EXPECT_EQ(0, IsFrameworkStarting());
+  EXPECT_EQ(nullptr, GetWindowHandle());
+  EXPECT_EQ(0, EndFramework());
+}
+
+TEST_F(LifecycleTest, FullScreenSizeWithoutDisplayModeStartsInWindowMode) {
+  if (HasDisplayModeOfSize(800, 600)) GTEST_SKIP() << "the display offers 800 x 600";
+  ASSERT_EQ(0, SetScreenMode(800, 600, 16, 0));
+  ChangeWindowMode(0);
+  SetRunWhileInactive(1);
+  ASSERT_EQ(0, InitFramework());
+  EXPECT_EQ(1, IsWindowedMode());
+  RECT client;
+  GetClientRect(static_cast<HWND>(GetWindowHandle()), &client);
+  EXPECT_EQ(800, client.right);
+  EXPECT_EQ(600, client.bottom);
+}
+
+TEST_F(LifecycleTest, FullScreen320x240RunsAs640x480WithEmulation) {
+  if (HasDisplayModeOfSize(320, 240)) GTEST_SKIP() << "the display offers 320 x 240";
+  ASSERT_EQ(0, SetScreenMode(320, 240, 16, 0));
+  ChangeWindowMode(0);
+  SetRunWhileInactive(1);
+  ASSERT_EQ(0, InitFramework());
+  EXPECT_EQ(0, IsWindowedMode());
+  EXPECT_EQ(640, GetScreenWidthSetting());
+  EXPECT_EQ(480, GetScreenHeightSetting());
+  EXPECT_EQ(1, IsEmulating320x240());
+  double x = 0, y = 0;
+  EXPECT_EQ(1.0, GetWindowScale(&x, &y));
+  EXPECT_EQ(1.0, y);
+}
+
+}  // namespace
