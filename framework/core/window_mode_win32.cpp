@@ -13,7 +13,7 @@ namespace {
 
 // A display change takes effect within a few frames; past this the mode is
 // taken as unchanged (some systems never report one).
-const DWORD kDisplayChangeWaitMilliseconds = 2000;
+const int kDisplayChangeWaitMilliseconds = 2000;
 const int kMenuAutoShowHeight = 60;
 
 struct DisplayMode {
@@ -48,9 +48,9 @@ int PrepareFullScreenSize(void) {
 void WaitForDisplayChange(const DisplayMode &before) {
   const WindowRuntime &run = g_windowState.window;
   if (SameDisplayMode(before, CurrentDisplayMode())) return;
-  const DWORD start = GetTickCount();
+  const int start = GetNowMilliseconds();
   while (!run.displayChanged && !run.endFlag &&
-         GetTickCount() - start < kDisplayChangeWaitMilliseconds) {
+         GetNowMilliseconds() - start < kDisplayChangeWaitMilliseconds) {
     if (PumpMessagesUnlocked() != 0) break;
     Sleep(1);
   }

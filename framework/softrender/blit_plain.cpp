@@ -34,6 +34,7 @@ struct PlainArgs {
 // Any writer, one pixel at a time.
 template <class W>
 void BlendRows(PlainArgs &a) {
+  const BlendState state = a.state;  // a local copy: the stores cannot alias it
   uint8_t *dstRow = a.dst;
   const uint8_t *srcRow = a.src;
   const uint8_t *maskRow = a.mask;
@@ -41,7 +42,7 @@ void BlendRows(PlainArgs &a) {
     uint8_t *d = dstRow;
     const uint8_t *s = srcRow;
     for (int x = 0; x < a.width; ++x) {
-      W::Write(a.state, d, s, W::kMask ? maskRow[x] : 0u);
+      W::Write(state, d, s, W::kMask ? maskRow[x] : 0u);
       d += W::kDestBytes;
       s += W::kSourceBytes;
     }
@@ -155,6 +156,17 @@ struct AlphaCopy8888 {
   typedef U32x4 Vector;
   static void Mix(const BlendState &, const Vector &s, const Vector &d, Vector *out) {
     const Vector alpha = s >> 24;
+    // Sprites are mostly wholly opaque or wholly transparent groups.
+    uint64_t halves[2];
+    memcpy(halves, &s, sizeof halves);
+    if ((halves[0] & halves[1] & 0xFF000000FF000000ull) == 0xFF000000FF000000ull) {
+      *out = s;
+      return;
+    }
+    if (((halves[0] | halves[1]) & 0xFF000000FF000000ull) == 0) {
+      *out = d;
+      return;
+    }
     const U16x8 a = (U16x8)(alpha | (alpha << 16));
     Vector weighted;
     MixBytes8888(s, d, a, 256 - a, &weighted);
@@ -169,18 +181,12 @@ struct AlphaCopy8888 {
 struct BlendCube565 {
   typedef U16x8 Vector;
   static void Mix(const BlendState &st, const Vector &s, const Vector &d, Vector *out) {
-    static const int kShift[3] = {11, 5, 0};
-    static const uint16_t kMax[3] = {31, 63, 31};
     const uint16_t k = (uint16_t)(st.param >> 2);
     const uint16_t rest = (uint16_t)(63 - k);
-    Vector mixed = {};
-    for (int c = 0; c < 3; ++c) {
-      const Vector sc = (s >> kShift[c]) & kMax[c];
-      const Vector dc = (d >> kShift[c]) & kMax[c];
-      const Vector x = (Vector)(sc * k + dc * rest) + 1;
-      mixed |= ((x + (x >> 6)) >> 6) << kShift[c];
-    }
-    *out = mixed;
+    const Vector r = (Vector)((s >> 11) * k + (d >> 11) * rest) + 1;
+    const Vector g = (Vector)(((s >> 5) & 63) * k + ((d >> 5) & 63) * rest) + 1;
+    const Vector b = (Vector)((s & 31) * k + (d & 31) * rest) + 1;
+    *out = (((r + (r >> 6)) >> 6) << 11) | (((g + (g >> 6)) >> 6) << 5) | ((b + (b >> 6)) >> 6);
   }
 };
 
@@ -189,6 +195,7 @@ struct BlendCube565 {
 template <class W, class Kernel>
 void VectorRows(PlainArgs &a) {
   typedef typename Kernel::Vector Vector;
+  const BlendState state = a.state;  // a local copy: the stores cannot alias it
   const int lanes = kVectorBytes / W::kDestBytes;
   const int bulk = a.width - a.width % lanes;
   uint8_t *dstRow = a.dst;
@@ -200,11 +207,11 @@ void VectorRows(PlainArgs &a) {
       Vector sv, dv, out;
       memcpy(&sv, s, kVectorBytes);
       memcpy(&dv, d, kVectorBytes);
-      Kernel::Mix(a.state, sv, dv, &out);
+      Kernel::Mix(state, sv, dv, &out);
       memcpy(d, &out, kVectorBytes);
     }
     for (int x = bulk; x < a.width; ++x, d += W::kDestBytes, s += W::kSourceBytes)
-      W::Write(a.state, d, s, 0);
+      W::Write(state, d, s, 0);
     dstRow += a.dstPitch;
     srcRow += a.srcPitch;
   }
@@ -278,6 +285,7 @@ inline void CopyRunBytes(uint8_t *d, const uint8_t *s, size_t bytes) {
 template <class W>
 struct RunTableLoop {
   static void Run(PlainArgs &a) {
+    const BlendState state = a.state;  // a local copy: the stores cannot alias it
     const uint8_t *code = a.runTable;
     uint8_t *dstRow = a.dst;
     const uint8_t *srcRow = a.src;
@@ -290,7 +298,7 @@ struct RunTableLoop {
         const int kind = c >> kRunKindShift;
         int n = (c & kRunCountMask) + 1;
         if (n > a.width - x) n = a.width - x;  // a table never outruns its row
-        if (kind != kRunTransparent) DrawRun(a, dstRow, srcRow, maskRow, x, n, kind);
+        if (kind != kRunTransparent) DrawRun(state, dstRow, srcRow, maskRow, x, n, kind);
         x += n;
       }
       dstRow += a.dstPitch;
@@ -299,8 +307,8 @@ struct RunTableLoop {
     }
   }
 
-  static void DrawRun(PlainArgs &a, uint8_t *dstRow, const uint8_t *srcRow, const uint8_t *maskRow,
-                      int x, int n, int kind) {
+  static void DrawRun(const BlendState &state, uint8_t *dstRow, const uint8_t *srcRow,
+                      const uint8_t *maskRow, int x, int n, int kind) {
     uint8_t *d = dstRow + (intptr_t)x * W::kDestBytes;
     const uint8_t *s = srcRow + (intptr_t)x * W::kSourceBytes;
     // An opaque run of a plain copy is the source's bytes themselves.
@@ -312,9 +320,9 @@ struct RunTableLoop {
       }
     }
     for (int i = 0; i < n; ++i) {
-      BlendSourcePixel px = W::Fetch(a.state, s);
+      BlendSourcePixel px = W::Fetch(state, s);
       if (kind == kRunOpaque) px.alpha = 255;
-      W::Blend(a.state, d, px, W::kMask ? maskRow[x + i] : 0u);
+      W::Blend(state, d, px, W::kMask ? maskRow[x + i] : 0u);
       d += W::kDestBytes;
       s += W::kSourceBytes;
     }
@@ -387,8 +395,9 @@ void MemImgDrawImage(MEMIMG *destination, const MEMIMG *source, int x, int y, in
                             ViewIsWholeBase(source);
   if (runTablePath) {
     BlendSelection general;
-    BlendSelect(destination, source, blendMask, transparencyFlag, settings, BLEND_KERNEL_GENERAL,
-                &general);
+    if (BlendSelect(destination, source, blendMask, transparencyFlag, settings,
+                    BLEND_KERNEL_GENERAL, &general) != 0)
+      return;
     args.runTable = sb->runTable;
     args.runTableEnd = sb->runTable + ((size_t)sb->width + 5) * (size_t)sb->height;
     BlendDispatch<RunTableLoop, BLEND_KERNEL_GENERAL>(general, args);

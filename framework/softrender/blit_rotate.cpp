@@ -12,16 +12,16 @@
 
 #include "graphics/draw_settings.h"
 #include "softrender/blend_ops.h"
-#include "softrender/quad_blit.h"
 #include "softrender/blit.h"
+#include "softrender/quad_blit.h"
 #include "velvane.h"
 
 namespace {
 
 enum {
   kFixShift = 18,
-  kRowTableSize = 4096,     // rows a source or blend-mask image may have
-  kMaxScanSourceSize = 8192 // keeps w << 18 inside 31 bits
+  kRowTableSize = 4096,      // rows a source or blend-mask image may have
+  kMaxScanSourceSize = 8192  // widest source scanned: w << 18 within 31 bits
 };
 const int64_t kFixOne = (int64_t)1 << kFixShift;
 
@@ -212,7 +212,6 @@ struct RotateLoop {
 bool ScanRoadAccepts(const MEMIMG *source, const MEMIMG *mask) {
   if (source->width <= 0 || source->height <= 0) return false;
   if (source->width > kMaxScanSourceSize || source->height > kRowTableSize) return false;
-  if (!BlendMaskCoversSource(mask, source)) return false;
   return !mask || mask->height <= kRowTableSize;
 }
 

@@ -1,12 +1,13 @@
 // The software renderer's image functions that graphics calls: MEMIMG life
 // cycle, format records, format-converting copies, import from a BASEIMAGE,
-// raw fill and the blend tables.
+// raw fill and the blend tables; the draws are declared in blit.h.
 #ifndef VELVANE_SOFTRENDER_SOFTRENDER_H
 #define VELVANE_SOFTRENDER_SOFTRENDER_H
 
 #include <stdint.h>
 
 #include "softrender/blend_tables.h"
+#include "softrender/blit.h"
 #include "softrender/memimg.h"
 #include "velvane.h"
 

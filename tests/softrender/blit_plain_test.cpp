@@ -568,9 +568,6 @@ TEST_F(BlitPlainTest, PaletteIndexBeyondTheImportedCountReadsItsEntry) {
   EXPECT_EQ(0x00123456u, RefReadPixel(dest.get(), 0, 0));
 }
 
-}  // namespace
-
-namespace {
 
 // An image drawn onto itself overlaps its own rows: the copy must stay
 // defined (the sanitizers watch), and a draw one row down repeats row 0.
@@ -584,6 +581,28 @@ TEST_F(BlitPlainTest, DrawingAnImageOntoItselfStaysDefined) {
   MemImgDrawImage(image.get(), image.get(), 0, 1, 0, nullptr);
   for (int y = 1; y < 4; ++y)
     EXPECT_EQ(firstRow, std::vector<uint8_t>(image.row(y), image.row(y) + 80)) << "row " << y;
+}
+
+
+// Whole groups of opaque or of transparent alpha pixels take shortcuts in
+// the alpha copy; they must agree with the rule pixel by pixel.
+TEST_F(BlitPlainTest, UniformAlphaGroupsMatchReference) {
+  TestImage source(16, 3, 1, 0, 1, 0, 0);
+  uint32_t rng = 99;
+  source.FillRandom(&rng);
+  for (int x = 0; x < 16; ++x) {
+    RefWritePixel(source.get(), x, 0, RefReadPixel(source.get(), x, 0) | 0xFF000000u);
+    RefWritePixel(source.get(), x, 1, RefReadPixel(source.get(), x, 1) & 0x00FFFFFFu);
+  }
+  for (int trans = 0; trans < 2; ++trans) {
+    TestImage dest(20, 5, 1, 0, 0, 0, 0);
+    dest.FillRandom(&rng);
+    TestImage expected(dest);
+    SetDrawState(0, 0, 0xFFFFFF, Rect{0, 0, 20, 5});
+    MemImgDrawImage(dest.get(), source.get(), 2, 1, trans, nullptr);
+    RefDrawImage(expected.get(), source.get(), 2, 1, trans, nullptr, &g_drawSettings);
+    EXPECT_EQ(expected.storage(), dest.storage()) << "trans " << trans;
+  }
 }
 
 }  // namespace
