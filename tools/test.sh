@@ -42,7 +42,7 @@ cmake --build --preset win64 -j "$jobs"
 # A fresh Wine prefix for this run only, under the build folder.
 export VELVANE_WINEPREFIX="$(pwd)/build/win64/wineprefix-$$"
 run_ctest win64 xvfb-run -a -s '-screen 0 1024x768x24' || failed=1
-/usr/lib/wine/wineserver -k 2>/dev/null || true
+WINEPREFIX="$VELVANE_WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null || true
 rm -rf "$VELVANE_WINEPREFIX" "$VELVANE_WINEPREFIX.lock"
 
 step "bench: build (run by hand: build/bench/bench/*)"
