@@ -65,7 +65,7 @@ void DequeueHead(void) {
 // meanwhile (the previous owner too) queues behind them.
 int MayAcquire(DWORD caller) {
   if (g_apiLock.locked) return g_apiLock.owner == caller;
-  if (g_apiLock.waitingCount == 0 || g_apiLock.owner == caller) return 1;
+  if (g_apiLock.waitingCount == 0) return 1;
   if (g_apiLock.waiters[0].threadId == caller) {
     DequeueHead();
     return 1;

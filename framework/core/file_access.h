@@ -23,7 +23,7 @@ struct FileAccessFunctions {
   int (*eof)(FileHandle file);
   int (*idleCheck)(FileHandle file);
   int (*setCurrentDir)(const char *path);
-  int (*getCurrentDir)(char *buffer);  // buffer of 260 bytes
+  int (*getCurrentDir)(char *buffer);  // buffer of PATH_BUFFER_SIZE bytes
   FindHandle (*findFirst)(const char *pattern, FindFileInfo *info);
   int (*findNext)(FindHandle find, FindFileInfo *info);
   int (*findClose)(FindHandle find);

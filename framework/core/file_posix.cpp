@@ -16,8 +16,6 @@
 
 namespace {
 
-enum { PATH_SIZE = 260 };
-
 // 1970-01-01 in 100-ns units since 1601.
 const uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
 
@@ -34,8 +32,8 @@ struct PosixFileRecord {
 
 struct PosixFindRecord {
   DIR *dir;
-  char directory[PATH_SIZE];
-  char pattern[PATH_SIZE];
+  char directory[PATH_BUFFER_SIZE];
+  char pattern[PATH_BUFFER_SIZE];
 };
 
 PosixFileRecord *RecordOf(FileHandle file) { return reinterpret_cast<PosixFileRecord *>(file); }
@@ -46,7 +44,7 @@ PosixFindRecord *FindOf(FindHandle find) { return reinterpret_cast<PosixFindReco
 // path does not fit.
 bool ToHostPath(const char *path, char *out) {
   const size_t length = strlen(path);
-  if (length >= PATH_SIZE) return false;
+  if (length >= PATH_BUFFER_SIZE) return false;
   for (size_t i = 0; i <= length; ++i) out[i] = path[i] == '\\' ? '/' : path[i];
   return true;
 }
@@ -63,7 +61,7 @@ int ReadAt(int fd, void *buffer, int bytes, int position) {
 }
 
 FileHandle PosixOpen(const char *path, int, int, int) {
-  char hostPath[PATH_SIZE];
+  char hostPath[PATH_BUFFER_SIZE];
   struct stat info;
   if (!path || !ToHostPath(path, hostPath)) return 0;
   const int fd = open(hostPath, O_RDONLY);
@@ -124,13 +122,13 @@ int PosixEof(FileHandle file) {
 int PosixIdleCheck(FileHandle file) { return RecordOf(file) ? 1 : -1; }
 
 int PosixSetCurrentDir(const char *path) {
-  char hostPath[PATH_SIZE];
+  char hostPath[PATH_BUFFER_SIZE];
   if (!path || !ToHostPath(path, hostPath)) return 0;
   return chdir(hostPath) == 0 ? 1 : 0;
 }
 
 int PosixGetCurrentDir(char *buffer) {
-  if (!getcwd(buffer, PATH_SIZE)) {
+  if (!getcwd(buffer, PATH_BUFFER_SIZE)) {
     buffer[0] = '\0';
     return 0;
   }
@@ -139,7 +137,7 @@ int PosixGetCurrentDir(char *buffer) {
 
 void FillFindFileInfo(const PosixFindRecord *f, const char *name, FindFileInfo *info) {
   if (!info) return;
-  char path[2 * PATH_SIZE + 2];
+  char path[2 * PATH_BUFFER_SIZE + 2];
   struct stat st;
   memset(info, 0, sizeof(*info));
   strncpy(info->name, name, sizeof(info->name) - 1);
@@ -185,7 +183,7 @@ void FreeFind(PosixFindRecord *f) {
 }
 
 FindHandle PosixFindFirst(const char *pattern, FindFileInfo *info) {
-  char hostPattern[PATH_SIZE];
+  char hostPattern[PATH_BUFFER_SIZE];
   if (!pattern || !ToHostPath(pattern, hostPattern)) return -1;
   PosixFindRecord *f = static_cast<PosixFindRecord *>(VV_ALLOC_ZEROED(sizeof(PosixFindRecord)));
   if (!f) return -1;

@@ -18,7 +18,7 @@ enum WorkerCommand {
   COMMAND_EXIT = 4
 };
 
-enum { FILE_PATH_SIZE = 260, CACHE_FILL_WAIT_MS = 100 };
+enum { CACHE_FILL_WAIT_MS = 100 };
 
 struct Win32FileRecord {
   HANDLE file;  // direct mode
@@ -36,7 +36,7 @@ struct Win32FileRecord {
   int command;
   int exited;
   int openError;
-  char path[FILE_PATH_SIZE];
+  char path[PATH_BUFFER_SIZE];
   // The command's arguments; the worker writes the bytes delivered back into
   // readLength.
   unsigned char *readDestination;
@@ -269,7 +269,7 @@ const FileAccessFunctions kWin32FileFunctions = {
 const FileAccessFunctions *GetPlainFileAccessFunctions(void) { return &kWin32FileFunctions; }
 
 FileHandle OpenWin32FileStream(const char *path, int useCache, int, int async) {
-  if (!path || strlen(path) >= FILE_PATH_SIZE) return 0;
+  if (!path || strlen(path) >= PATH_BUFFER_SIZE) return 0;
   Win32FileRecord *r = static_cast<Win32FileRecord *>(VV_ALLOC_ZEROED(sizeof(Win32FileRecord)));
   if (!r) return 0;
   r->useCache = useCache ? 1 : 0;
@@ -361,10 +361,10 @@ int Win32FileIdleCheck(FileHandle file) {
 int Win32SetCurrentDir(const char *path) { return SetCurrentDirectoryA(path) ? 1 : 0; }
 
 int Win32GetCurrentDir(char *buffer) {
-  const DWORD length = GetCurrentDirectoryA(FILE_PATH_SIZE, buffer);
+  const DWORD length = GetCurrentDirectoryA(PATH_BUFFER_SIZE, buffer);
   // A directory longer than the buffer is not written at all: leave the
   // caller an empty string rather than whatever the buffer held.
-  if (length == 0 || length >= FILE_PATH_SIZE) {
+  if (length == 0 || length >= PATH_BUFFER_SIZE) {
     buffer[0] = '\0';
     return 0;
   }

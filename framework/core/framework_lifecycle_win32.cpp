@@ -123,12 +123,6 @@ void FinishStartUp(void) {
   VLMStartModelSystem();
 }
 
-void PumpUntilWindowGone(void) {
-  const WindowRuntime &run = g_windowState.window;
-  while (PumpMessagesUnlocked() == 0 && !run.endFlag && !run.destroyed && run.mainWindow) {
-  }
-}
-
 }  // namespace
 
 int InitFrameworkUnlocked(void) {
@@ -154,7 +148,6 @@ int EndFrameworkUnlocked(void) {
   EndCom();
   DeleteAllSoftImages();
   SetFrameworkInitialised(0);
-  PumpUntilWindowGone();
   const FileAccessFunctions *files = GetFileAccessFunctions();
   if (files && files->setCurrentDir) files->setCurrentDir(GetStartDirectory());
   ResetArchiveCache();

@@ -6,6 +6,7 @@
 
 #include "graphics/char_class.h"
 #include "core/core_state.h"
+#include "core/log_text.h"
 #include "core/memory.h"
 #include "core/platform.h"
 #include "core/strings.h"
@@ -33,7 +34,7 @@ int ExpandLineFeeds(const char *text, char *out) {
   int o = 0;
   const char *p = text;
   while (*p) {
-    if (IsDoubleByteLead(p, charSet) && p[1] != '\0') {
+    if (MultiByteCharSize(p, charSet) == 2) {
       out[o++] = p[0];
       out[o++] = p[1];
       p += 2;
@@ -82,11 +83,16 @@ void WriteExpanded(const char *out, int length) {
   if (file) PlatformAppendClose(file);
 }
 
-int FormatAndWrite(const char *format, va_list args) {
+// Formats into the log's buffer, truncated to fit, and writes it. With
+// endLine a line feed follows; room is kept for it so a long text is
+// truncated, not lost.
+int FormatAndWrite(bool endLine, const char *format, va_list args) {
   char text[LOG_FORMAT_BUFFER_SIZE];
-  // Room is kept for the line feed so a long text is truncated, not lost.
-  FormatStringV(text, LOG_FORMAT_BUFFER_SIZE - 1, format, args);
-  strcat(text, "\n");
+  const int length = FormatStringV(text, LOG_FORMAT_BUFFER_SIZE - (endLine ? 1 : 0), format, args);
+  if (endLine) {
+    text[length] = '\n';
+    text[length + 1] = '\0';
+  }
   return WriteLogLine(text);
 }
 
@@ -133,9 +139,17 @@ int WriteErrorLog(const char *text) { return WriteLogLine(text); }
 int WriteLogLineFormat(const char *format, ...) {
   va_list args;
   va_start(args, format);
-  FormatAndWrite(format, args);
+  FormatAndWrite(true, format, args);
   va_end(args);
   return -1;
+}
+
+int WriteLogText(const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int result = FormatAndWrite(false, format, args);
+  va_end(args);
+  return result;
 }
 
 int WriteLogLineFormatW(const char16_t *format, ...) {

@@ -104,19 +104,13 @@ int CheckDoubleStart(void) {
   return 0;
 }
 
-HICON LoadWindowIcon(void) {
-  const int id = g_windowState.settings.iconId;
-  return id ? LoadIconA(g_windowState.window.instance, MAKEINTRESOURCEA(id))
-            : LoadIconA(NULL, IDI_APPLICATION);
-}
-
 int RegisterWindowClass(void) {
   WNDCLASSA windowClass;
   ZeroMemory(&windowClass, sizeof(windowClass));
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = MainWindowProc;
   windowClass.hInstance = g_windowState.window.instance;
-  windowClass.hIcon = LoadWindowIcon();
+  windowClass.hIcon = LoadWindowIcon(g_windowState.settings.iconId);
   windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
   windowClass.lpszClassName = g_windowState.settings.className;
@@ -130,10 +124,7 @@ HWND CreateWindowModeWindow(void) {
   WindowRuntime &run = g_windowState.window;
   WriteLogLine("ウインドウモード起動用のウインドウを作成します\n");
   run.cursorSetting = 1;
-  int width = 0, height = 0;
-  ScaledClientSize(&width, &height);
-  RECT outer = {0, 0, width, height};
-  AdjustWindowRectEx(&outer, WindowModeStyle(), FALSE, WindowModeExStyle());
+  const RECT outer = WindowModeFrameRect();
   run.captionOffset = -outer.top;
   const int outerWidth = outer.right - outer.left;
   const int outerHeight = outer.bottom - outer.top;

@@ -12,7 +12,7 @@ namespace {
 // Characters: a double-byte character or a surrogate pair is one, and a
 // lead unit right before the terminator counts alone so no scan passes it.
 int CharLength(const char *p) {
-  return (IsDoubleByteLead(p, GetFrameworkCharSet()) && p[1] != '\0') ? 2 : 1;
+  return MultiByteCharSize(p, GetFrameworkCharSet());
 }
 
 int CharLength(const char16_t *p) { return (IsHighSurrogate(p[0]) && p[1] != 0) ? 2 : 1; }

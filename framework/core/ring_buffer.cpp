@@ -78,8 +78,8 @@ int RingBufferRead(RingBuffer *rb, void *dst, int len, int peek) {
 int RingBufferWrite(RingBuffer *rb, const void *src, int len) {
   if (len < 0) return -1;
   if (len == 0) return 0;
+  // Reserve leaves both offsets wrapped.
   if (RingBufferReserve(rb, len) != 0) return -1;
-  RingBufferWrapOffsets(rb);
   CopyIntoRing(rb, static_cast<const unsigned char *>(src), len);
   rb->writeOffset = AdvanceOffset(rb, rb->writeOffset, len);
   rb->held += len;

@@ -40,13 +40,6 @@ int CompareUnits(const Unit *a, const Unit *b) {
 
 char FoldToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// Bytes the character at p occupies: 2 for a lead byte followed by another
-// byte, else 1, so a lead byte just before the terminator never carries a
-// scan past it.
-int CharacterSize(const char *p, int charSet) {
-  return (IsDoubleByteLead(p, charSet) && p[1] != '\0') ? 2 : 1;
-}
-
 }  // namespace
 
 void CopyString(char *dst, const char *src) { CopyUnits(dst, src); }
@@ -72,7 +65,7 @@ const char *FindSubstring(const char *text, const char *needle) {
 const char *FindCharMb(const char *s, int ch) {
   const char wanted = static_cast<char>(ch & 0xFF);
   const int charSet = GetFrameworkCharSet();
-  for (const char *p = s; *p; p += CharacterSize(p, charSet)) {
+  for (const char *p = s; *p; p += MultiByteCharSize(p, charSet)) {
     if (!IsDoubleByteLead(p, charSet) && *p == wanted) return p;
   }
   return NULL;
@@ -95,7 +88,7 @@ char *UpperCaseString(char *s) {
   const int charSet = GetFrameworkCharSet();
   char *p = s;
   while (*p) {
-    const int size = CharacterSize(p, charSet);
+    const int size = MultiByteCharSize(p, charSet);
     if (size == 1) *p = FoldToUpper(*p);
     p += size;
   }

@@ -193,11 +193,8 @@ void LogOperatingSystem(void) {
   g_facts.osCode = ClassifyOsVersion(&version, name, sizeof(name));
   char fullName[OS_NAME_SIZE + 16];
   FormatString(fullName, sizeof(fullName), name[0] ? "Windows %s" : "Windows", name);
-  char line[LOG_FORMAT_BUFFER_SIZE];
-  FormatString(line, sizeof(line), "%s ( Build %d %s )", fullName, version.build,
-               version.servicePack);
   WriteLogLine("ＯＳ  ");
-  WriteLogLineFormat("%s", line);
+  WriteLogLineFormat("%s ( Build %d %s )", fullName, version.build, version.servicePack);
 }
 
 // ---- clocks ----------------------------------------------------------------------

@@ -74,10 +74,7 @@ void ApplyWindowedStyle(void) {
   WriteLogLine("ウインドウスタイルをウインドウモード用に変更します... ");
   SetWindowLongPtrA(run.mainWindow, GWL_EXSTYLE, WindowModeExStyle());
   SetWindowLongPtrA(run.mainWindow, GWL_STYLE, WindowModeStyle());
-  int width = 0, height = 0;
-  ScaledClientSize(&width, &height);
-  RECT outer = {0, 0, width, height};
-  AdjustWindowRectEx(&outer, WindowModeStyle(), FALSE, WindowModeExStyle());
+  const RECT outer = WindowModeFrameRect();
   const int outerWidth = outer.right - outer.left;
   const int outerHeight = outer.bottom - outer.top;
   int x = (run.desktopWidth - outerWidth) / 2;

@@ -10,11 +10,6 @@ namespace {
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
-HICON LoadIconResource(int id) {
-  return id ? LoadIconA(g_windowState.window.instance, MAKEINTRESOURCEA(id))
-            : LoadIconA(NULL, IDI_APPLICATION);
-}
-
 }  // namespace
 
 int IsProgramEnding(void) { return g_windowState.window.endFlag; }
@@ -70,7 +65,7 @@ int SetWindowIcon(int resourceId) {
   g_windowState.settings.iconId = resourceId;
   HWND window = g_windowState.window.mainWindow;
   if (window) {
-    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconResource(resourceId)));
+    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadWindowIcon(resourceId)));
   }
   return 0;
 }

@@ -100,6 +100,11 @@ DWORD WindowModeStyle(void);
 DWORD WindowModeExStyle(void);
 // The client size in window mode: the screen size times the scale factors.
 void ScaledClientSize(int *width, int *height);
+// The window-mode window's outer rectangle around that client size, with
+// the client area's origin at 0,0 (so top is minus the caption's height).
+RECT WindowModeFrameRect(void);
+// The program's icon resource, or the system's application icon for id 0.
+HICON LoadWindowIcon(int id);
 // Calls ShowCursor until the display count matches show; posts WM_SETCURSOR.
 void ForceCursorVisibility(int show);
 

@@ -33,6 +33,19 @@ void ScaledClientSize(int *width, int *height) {
   *height = static_cast<int>(GetScreenHeightSetting() * scaleY);
 }
 
+RECT WindowModeFrameRect(void) {
+  int width = 0, height = 0;
+  ScaledClientSize(&width, &height);
+  RECT outer = {0, 0, width, height};
+  AdjustWindowRectEx(&outer, WindowModeStyle(), FALSE, WindowModeExStyle());
+  return outer;
+}
+
+HICON LoadWindowIcon(int id) {
+  return id ? LoadIconA(g_windowState.window.instance, MAKEINTRESOURCEA(id))
+            : LoadIconA(NULL, IDI_APPLICATION);
+}
+
 void ForceCursorVisibility(int show) {
   WindowRuntime &run = g_windowState.window;
   if (show) {

@@ -37,8 +37,6 @@ int CountRunFrom(uint32_t mask, int bit) {
 
 uint32_t LowBits(int count) { return count >= 32 ? 0xFFFFFFFFu : (1u << count) - 1; }
 
-uint32_t PixelValueMask(int bits) { return LowBits(bits); }
-
 // Channel value (value & mask) >> shift of a format record's channel.
 uint32_t ChannelOf(uint32_t value, uint32_t mask, int shift) {
   return ShiftRight(value & mask, shift);
@@ -50,20 +48,24 @@ void SetChannel(uint8_t *bits, uint8_t *shift, uint32_t *mask, uint32_t newMask)
   *bits = newMask ? static_cast<uint8_t>(CountRunFrom(newMask, *shift)) : 0;
 }
 
-void SetRgbChannels(PixelFormat *format, int bits) {
+// Pixel size and the four channels of a plain format; the fill is left alone.
+void SetChannels(PixelFormat *format, int bits, uint32_t redMask, uint32_t greenMask,
+                 uint32_t blueMask, uint32_t alphaMask) {
   format->bitsPerPixel = static_cast<uint16_t>(bits);
   format->bytesPerPixel = static_cast<uint16_t>(bits / 8);
-  SetChannel(&format->redBits, &format->redShift, &format->redMask, kRgbRedMask);
-  SetChannel(&format->greenBits, &format->greenShift, &format->greenMask, kRgbGreenMask);
-  SetChannel(&format->blueBits, &format->blueShift, &format->blueMask, kRgbBlueMask);
-  SetChannel(&format->alphaBits, &format->alphaShift, &format->alphaMask, 0);
+  SetChannel(&format->redBits, &format->redShift, &format->redMask, redMask);
+  SetChannel(&format->greenBits, &format->greenShift, &format->greenMask, greenMask);
+  SetChannel(&format->blueBits, &format->blueShift, &format->blueMask, blueMask);
+  SetChannel(&format->alphaBits, &format->alphaShift, &format->alphaMask, alphaMask);
   format->compression = 0;
 }
 
+void SetRgbChannels(PixelFormat *format, int bits) {
+  SetChannels(format, bits, kRgbRedMask, kRgbGreenMask, kRgbBlueMask, 0);
+}
+
 void SetFill(PixelFormat *format, uint32_t fillMask) {
-  format->fillMask = fillMask;
-  format->fillShift = fillMask ? static_cast<uint8_t>(LowestSetBit(fillMask)) : 0;
-  format->fillBits = fillMask ? static_cast<uint8_t>(CountRunFrom(fillMask, format->fillShift)) : 0;
+  SetChannel(&format->fillBits, &format->fillShift, &format->fillMask, fillMask);
 }
 
 uint32_t UncoveredBits(const PixelFormat *format) {
@@ -166,6 +168,8 @@ int DescribePixelLayout(const PixelFormat *format, PixelLayout *layout) {
   return 0;
 }
 
+uint32_t PixelValueMask(int bits) { return LowBits(bits); }
+
 int ComputeImageBytes(int64_t rowBytes, int64_t rows, int *bytes) {
   if (rowBytes < 0 || rows < 0 || rowBytes > INT_MAX) return -1;
   if (rows != 0 && rowBytes > static_cast<int64_t>(INT_MAX) / rows) return -1;
@@ -204,6 +208,11 @@ void ClipBlitBlock(BlitBlock *b, int srcWidth, int srcHeight, int destWidth, int
   ShiftStart(&b->destY, &b->srcY, &b->h);
   b->w = MinInt(b->w, MinInt(destWidth - b->destX, srcWidth - b->srcX));
   b->h = MinInt(b->h, MinInt(destHeight - b->destY, srcHeight - b->srcY));
+}
+
+int BlockFitsImage(int x, int y, int w, int h, int width, int height) {
+  return x >= 0 && y >= 0 && w >= 0 && h >= 0 && static_cast<int64_t>(x) + w <= width &&
+         static_cast<int64_t>(y) + h <= height;
 }
 
 uint32_t ReadRawPixel(const uint8_t *p, int bytes) {
@@ -273,14 +282,8 @@ int MakeRgb24PixelFormat(PixelFormat *format) {
 
 int MakePixelFormatFromMasks(PixelFormat *format, int bits, uint32_t redMask,
                              uint32_t greenMask, uint32_t blueMask, uint32_t alphaMask) {
-  format->bitsPerPixel = static_cast<uint16_t>(bits);
-  format->bytesPerPixel = static_cast<uint16_t>(bits / 8);
-  SetChannel(&format->redBits, &format->redShift, &format->redMask, redMask);
-  SetChannel(&format->greenBits, &format->greenShift, &format->greenMask, greenMask);
-  SetChannel(&format->blueBits, &format->blueShift, &format->blueMask, blueMask);
-  SetChannel(&format->alphaBits, &format->alphaShift, &format->alphaMask, alphaMask);
+  SetChannels(format, bits, redMask, greenMask, blueMask, alphaMask);
   SetFill(format, UncoveredBits(format));
-  format->compression = 0;
   return 0;
 }
 

@@ -31,6 +31,9 @@ struct PixelLayout {
 // fields are unusable (see PixelLayout).
 int DescribePixelLayout(const PixelFormat *format, PixelLayout *layout);
 
+// The bits a pixel value of the given size can hold (all 32 from 32 up).
+uint32_t PixelValueMask(int bits);
+
 // Bytes of a width x height image with the given row length, computed in 64
 // bits; -1 when negative or too large for one memory block.
 int ComputeImageBytes(int64_t rowBytes, int64_t rows, int *bytes);
@@ -47,6 +50,10 @@ struct BlitBlock {
 // images' right and bottom edges. Nothing is left when w or h <= 0.
 void ClipBlitBlock(BlitBlock *block, int srcWidth, int srcHeight, int destWidth,
                    int destHeight);
+
+// 1 when the w x h block at (x, y) lies inside a width x height image (an
+// empty block too, with its corner inside or on the far edges), else 0.
+int BlockFitsImage(int x, int y, int w, int h, int width, int height);
 
 // Little-endian pixel values of 1 to 4 bytes.
 uint32_t ReadRawPixel(const uint8_t *p, int bytes);

@@ -145,8 +145,7 @@ KeyTest MakeKeyTest(const ConversionJob &job) {
   if (job.s.bytes == 1) {
     test.mask = 0xFF;
   } else {
-    const uint32_t pixelBits = job.s.bytes == 4 ? 0xFFFFFFFFu : (1u << (8 * job.s.bytes)) - 1;
-    test.mask = (job.s.colorMask | job.s.alpha.mask) & pixelBits;
+    test.mask = (job.s.colorMask | job.s.alpha.mask) & PixelValueMask(8 * job.s.bytes);
   }
   test.key = job.key & test.mask;
   return test;
@@ -210,8 +209,7 @@ int CopyIndices(const ConversionJob &job) {
 int CopySameLayout(const ConversionJob &job) {
   const int bytes = job.s.bytes;
   if (job.mirror || job.keySkip) {
-    const uint32_t pixelMask = bytes == 4 ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1;
-    const uint32_t key = job.key & pixelMask;
+    const uint32_t key = job.key & PixelValueMask(8 * bytes);
     ForEachPixel(job, [&](const uint8_t *s, uint8_t *d, int, int) {
       if (job.keySkip && ReadRawPixel(s, bytes) == key) return;
       memcpy(d, s, static_cast<size_t>(bytes));
@@ -230,7 +228,7 @@ int KeyToAlphaSameLayout(const ConversionJob &job) {
   const uint32_t kp = PackColorToPixel(job.dstFormat, (job.key >> 16) & 0xFF,
                                        (job.key >> 8) & 0xFF, job.key & 0xFF, 255);
   const uint32_t outside = bytes == 4 ? ~job.d.colorMask : 0;
-  const uint32_t pixelMask = bytes == 4 ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1;
+  const uint32_t pixelMask = PixelValueMask(8 * bytes);
   const uint32_t keyValue = (kp | outside) & pixelMask;
   ForEachPixel(job, [&](const uint8_t *s, uint8_t *d, int, int) {
     const uint32_t raw = ReadRawPixel(s, bytes);
@@ -447,8 +445,7 @@ int HasPlainPixels(const BASEIMAGE *image) {
 }
 
 int RectFitsImage(int x1, int y1, int x2, int y2, const BASEIMAGE *image) {
-  return x1 < x2 && y1 < y2 && x1 >= 0 && y1 >= 0 && x1 < image->width && y1 < image->height &&
-         x2 > 0 && y2 > 0 && x2 <= image->width && y2 <= image->height;
+  return x1 >= 0 && y1 >= 0 && x1 < x2 && y1 < y2 && x2 <= image->width && y2 <= image->height;
 }
 
 struct Color4 {

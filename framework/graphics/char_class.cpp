@@ -12,6 +12,10 @@ int IsDoubleByteLead(const char *p, int charSetCode) {
   }
 }
 
+int MultiByteCharSize(const char *p, int charSetCode) {
+  return (IsDoubleByteLead(p, charSetCode) && p[1] != '\0') ? 2 : 1;
+}
+
 int ClassifyMultiBytePosition(const char *s, int index, int charSetCode) {
   if (index < 0) return -1;
   int i = 0;

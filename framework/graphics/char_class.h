@@ -14,6 +14,10 @@ enum {
 
 // 1 when the byte at p begins a double-byte character of the character set.
 int IsDoubleByteLead(const char *p, int charSetCode);
+// Bytes the character at p occupies: 2 for a lead byte followed by another
+// byte, else 1, so a lead byte right before the terminator never carries a
+// scan past it.
+int MultiByteCharSize(const char *p, int charSetCode);
 // Byte index of s: 0 single-byte, 1 lead, 2 second byte, -1 past the end.
 int ClassifyMultiBytePosition(const char *s, int index, int charSetCode);
 // 1 for a UTF-16 unit in 0xD800-0xDBFF.

@@ -41,8 +41,8 @@ static inline const int32_t *MemImgMulSignedRow(int p) {
 
 // Fills mulSigned, then mul, then interp; always 0.
 int MemImgInitTables(void);
-// Rebuilds blendMaskMap from the border parameter and range (both 0..255,
-// clamped by the caller).
+// Rebuilds blendMaskMap from the border parameter and range (both 0..255;
+// values outside are clamped).
 void MemImgSetBlendBorder(int borderParam, int borderRange);
 
 #endif  // VELVANE_SOFTRENDER_BLEND_TABLES_H

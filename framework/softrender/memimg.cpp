@@ -138,12 +138,6 @@ int AllocateBlocks(const CreationPlan &plan, int palette, int alpha, int code, i
   return 0;
 }
 
-int SubImageFits(const MEMIMG *source, int x, int y, int width, int height) {
-  return x >= 0 && y >= 0 && width >= 0 && height >= 0 &&
-         static_cast<int64_t>(x) + width <= source->width &&
-         static_cast<int64_t>(y) + height <= source->height;
-}
-
 }  // namespace
 
 const PixelFormat *MemImgGetPixelFormat(int formatCode, int alphaFlag, int paletteFlag) {
@@ -219,7 +213,8 @@ int MemImgCreateScreen(MEMIMG *image, int width, int height, int formatCode) {
 
 void MemImgMakeSubImage(MEMIMG *view, const MEMIMG *source, int x, int y, int width,
                         int height) {
-  if (!view || !MemImgIsValid(source) || !SubImageFits(source, x, y, width, height)) return;
+  if (!view || !MemImgIsValid(source)) return;
+  if (!BlockFitsImage(x, y, width, height, source->width, source->height)) return;
   MemImgBase *base = source->base;
   const intptr_t offset = static_cast<intptr_t>(y) * base->pitch +
                           static_cast<intptr_t>(x) * base->format->bytesPerPixel;

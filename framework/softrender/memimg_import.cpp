@@ -18,17 +18,13 @@ enum {
 
 int IsSingleChannel(const MemImgBase *base) { return base->formatCode >= 2; }
 
-int RectInside(int x, int y, int w, int h, int width, int height) {
-  return x >= 0 && y >= 0 && w > 0 && h > 0 && static_cast<int64_t>(x) + w <= width &&
-         static_cast<int64_t>(y) + h <= height;
-}
-
 int ImportFits(const BASEIMAGE *color, const BASEIMAGE *alpha, const MEMIMG *dest, int srcX,
                int srcY, int w, int h, int destX, int destY) {
-  if (!color || !color->pixels || !MemImgIsValid(dest)) return 0;
-  if (!RectInside(srcX, srcY, w, h, color->width, color->height)) return 0;
-  if (!RectInside(destX, destY, w, h, dest->width, dest->height)) return 0;
-  return !alpha || (alpha->pixels && RectInside(srcX, srcY, w, h, alpha->width, alpha->height));
+  if (!color || !color->pixels || !MemImgIsValid(dest) || w <= 0 || h <= 0) return 0;
+  if (!BlockFitsImage(srcX, srcY, w, h, color->width, color->height)) return 0;
+  if (!BlockFitsImage(destX, destY, w, h, dest->width, dest->height)) return 0;
+  return !alpha ||
+         (alpha->pixels && BlockFitsImage(srcX, srcY, w, h, alpha->width, alpha->height));
 }
 
 void ConvertPalette(const BASEIMAGE *color, MemImgBase *base) {

@@ -5,6 +5,7 @@
 
 #include "core/file_access.h"
 #include "core/file_plain.h"
+#include "test_files.h"
 
 namespace {
 
@@ -12,10 +13,7 @@ namespace {
 // read reports and advances by what really arrived.
 TEST(PosixFileTest, ShortReadReturnsAndAdvancesByWhatArrived) {
   const char *path = "vv_posix_short.bin";
-  FILE *f = fopen(path, "wb");
-  ASSERT_NE(f, nullptr);
-  fwrite("ABCDEFGHIJKLMNOP", 1, 16, f);
-  fclose(f);
+  WriteTestFile(path, "ABCDEFGHIJKLMNOP", 16);
   const FileAccessFunctions *files = GetPlainFileAccessFunctions();
   FileHandle file = files->open(path, 0, 1, 0);
   ASSERT_NE(file, 0);

@@ -12,6 +12,8 @@
 #include "core/file_plain.h"
 #include "core/memory.h"
 #include "core/memory_stream.h"
+#include "test_files.h"
+#include "tools/sample_data.h"
 
 namespace {
 
@@ -86,13 +88,6 @@ std::vector<StreamCase> StreamCases() {
 
 std::string TestFilePath(const char *name) { return std::string("vv_stream_") + name + ".bin"; }
 
-void WriteTestFile(const std::string &path, const void *data, size_t size) {
-  FILE *f = fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  ASSERT_EQ(fwrite(data, 1, size, f), size);
-  fclose(f);
-}
-
 class StreamSetTest : public ::testing::TestWithParam<bool> {
  protected:
   bool Disk() const { return GetParam(); }
@@ -159,9 +154,7 @@ INSTANTIATE_TEST_SUITE_P(DiskAndMemory, StreamSetTest, ::testing::Values(true, f
 
 TEST(StreamSourceTest, FileAndMemoryDeliverTheSameBytesInChunks) {
   SelectStreamFunctions(nullptr);
-  std::vector<unsigned char> data(70000);
-  unsigned state = 12345;
-  for (unsigned char &b : data) b = static_cast<unsigned char>((state = state * 1103515245 + 12345) >> 16);
+  const std::vector<unsigned char> data = MakeRandomSample(70000, 12345);
   const std::string path = TestFilePath("chunks");
   WriteTestFile(path, data.data(), data.size());
   StreamSource file, memory;

@@ -14,6 +14,7 @@
 #include "core/file_win32.h"
 #include "core/memory.h"
 #include "core/paths.h"
+#include "test_files.h"
 
 namespace {
 
@@ -21,13 +22,6 @@ std::vector<unsigned char> Pattern(size_t size) {
   std::vector<unsigned char> data(size);
   for (size_t i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(i * 31 + (i >> 9));
   return data;
-}
-
-void WriteTestFile(const std::string &path, const std::vector<unsigned char> &data) {
-  FILE *f = fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  ASSERT_EQ(fwrite(data.data(), 1, data.size(), f), data.size());
-  fclose(f);
 }
 
 struct Mode {

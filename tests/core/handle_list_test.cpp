@@ -5,16 +5,16 @@
 #include <vector>
 
 #include "core/memory.h"
+#include "leak_check.h"
 
 namespace {
 
-class HandleListTest : public testing::Test {
+class HandleListTest : public LeakCheckedTest {
  protected:
   void SetUp() override {
-    blocksBefore_ = GetAllocatedBlockCount();
+    LeakCheckedTest::SetUp();
     ASSERT_EQ(0, HandleListInit(&head, &tail));
   }
-  void TearDown() override { EXPECT_EQ(blocksBefore_, GetAllocatedBlockCount()); }
 
   std::vector<int> Forward() const {
     std::vector<int> handles;
@@ -34,7 +34,6 @@ class HandleListTest : public testing::Test {
   int objects[3] = {10, 20, 30};
 
  private:
-  int blocksBefore_ = 0;
 };
 
 TEST_F(HandleListTest, InitLinksTheSentinels) {

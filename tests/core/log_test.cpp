@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/core_state.h"
+#include "core/log_text.h"
 #include "log_capture.h"
 
 namespace {
@@ -90,6 +91,16 @@ TEST_F(LogTest, FormattedLinesAreTruncatedNotOverrun) {
   EXPECT_EQ("T:" + std::string(LOG_FORMAT_BUFFER_SIZE - 2, 'q') + "\r\n", text);
 }
 
+TEST_F(LogTest, LogTextLeavesTheLineAsTheTextLeavesIt) {
+  EXPECT_EQ(-1, WriteLogText("step %d ... ", 3));
+  WriteLogText("%s\n", "ok");
+  EXPECT_EQ("T:step 3 ... ok\r\n", MaskTimes(log.Text()));
+  log.Clear();
+  std::string big(3000, 'q');
+  WriteLogText("%s", big.c_str());
+  EXPECT_EQ("T:" + std::string(LOG_FORMAT_BUFFER_SIZE - 1, 'q'), MaskTimes(log.Text()));
+}
+
 TEST_F(LogTest, WideFormatConvertsToShiftJis) {
   WriteLogLineFormatW(u"%d:%s", 7, u"成功");
   EXPECT_EQ("T:7:\x90\xac\x8c\xf7\r\n", MaskTimes(log.Text()));
@@ -128,10 +139,6 @@ TEST_F(LogTest, DatedNameFollowsLocalTime) {
       << GetLogFileName();
   StartLogFile();
   EXPECT_STREQ("Log.txt", GetLogFileName());
-}
-
-TEST(LogTextTest, JapaneseLiteralsAreShiftJisAtRunTime) {
-  EXPECT_STREQ("\x90\xac\x8c\xf7", "成功");
 }
 
 }  // namespace

@@ -8,18 +8,17 @@
 
 #include "core/core_state.h"
 #include "log_capture.h"
+#include "leak_check.h"
 
 namespace {
 
-class MemoryTest : public testing::Test {
+class MemoryTest : public LeakCheckedTest {
  protected:
-  void SetUp() override { baseline = GetAllocatedBlockCount(); }
   void TearDown() override {
     MemoryTraceSettings off = {0, 0, 0, 0};
     SetMemoryTraceSettings(&off);
-    EXPECT_EQ(baseline, GetAllocatedBlockCount());
+    LeakCheckedTest::TearDown();
   }
-  int baseline = 0;
   LogCapture log;
 };
 

@@ -9,16 +9,16 @@
 
 #include "core/memory.h"
 #include "log_capture.h"
+#include "leak_check.h"
 
 namespace {
 
 // Every test must leave the memory manager with the blocks it found.
-class RingBufferTest : public testing::Test {
+class RingBufferTest : public LeakCheckedTest {
  protected:
-  void SetUp() override { blocksBefore_ = GetAllocatedBlockCount(); }
   void TearDown() override {
     RingBufferRelease(&rb);
-    EXPECT_EQ(blocksBefore_, GetAllocatedBlockCount());
+    LeakCheckedTest::TearDown();
   }
 
   // A ring of size 10 holding the bytes 1..6, starting at offset 7.
@@ -37,7 +37,6 @@ class RingBufferTest : public testing::Test {
   RingBuffer rb = {};
 
  private:
-  int blocksBefore_ = 0;
 };
 
 std::vector<unsigned char> Bytes(std::initializer_list<int> values) {

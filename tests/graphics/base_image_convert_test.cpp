@@ -6,6 +6,7 @@
 
 #include "core/memory.h"
 #include "graphics/base_image.h"
+#include "leak_check.h"
 #include "velvane.h"
 
 namespace {
@@ -486,13 +487,12 @@ TEST(FormatConversionTest, EmptyRectanglesAndUnusableFormatsAreRefused) {
 // Blits between base images
 // ---------------------------------------------------------------------------
 
-class BaseImageBlitTest : public testing::Test {
+class BaseImageBlitTest : public LeakCheckedTest {
  protected:
-  void SetUp() override { baseline = GetAllocatedBlockCount(); }
   void TearDown() override {
     FreeBaseImage(&src);
     FreeBaseImage(&dst);
-    EXPECT_EQ(baseline, GetAllocatedBlockCount());
+    LeakCheckedTest::TearDown();
   }
   // Fills every pixel with x + y * 16 + 1 in its blue byte.
   static void Number(BASEIMAGE *image) {
@@ -507,7 +507,6 @@ class BaseImageBlitTest : public testing::Test {
     ReadBaseImagePixel(image, x, y, nullptr, nullptr, &b, nullptr);
     return b;
   }
-  int baseline = 0;
   BASEIMAGE src = {}, dst = {};
 };
 
@@ -670,12 +669,11 @@ TEST(HalveTest, AveragesBlocksPairsAndSinglePixels) {
 // DXT blocks made by hand
 // ---------------------------------------------------------------------------
 
-class DxtTest : public testing::Test {
+class DxtTest : public LeakCheckedTest {
  protected:
-  void SetUp() override { baseline = GetAllocatedBlockCount(); }
   void TearDown() override {
     FreeBaseImage(&image);
-    EXPECT_EQ(baseline, GetAllocatedBlockCount());
+    LeakCheckedTest::TearDown();
   }
   void Load(int compression, int width, int height, const std::vector<uint8_t> &blocks) {
     image.width = width;
@@ -696,7 +694,6 @@ class DxtTest : public testing::Test {
   uint32_t Pixel(int x, int y) {
     return ReadRawPixel(static_cast<uint8_t *>(image.pixels) + y * image.pitch + x * 4, 4);
   }
-  int baseline = 0;
   BASEIMAGE image = {};
 };
 

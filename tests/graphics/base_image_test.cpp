@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/memory.h"
+#include "leak_check.h"
 #include "velvane.h"
 
 namespace {
@@ -203,14 +204,12 @@ TEST(PixelFormatTest, PackThenUnpackKeepsTheTopBits) {
   }
 }
 
-class BaseImageTest : public testing::Test {
+class BaseImageTest : public LeakCheckedTest {
  protected:
-  void SetUp() override { baseline = GetAllocatedBlockCount(); }
   void TearDown() override {
     FreeBaseImage(&image);
-    EXPECT_EQ(baseline, GetAllocatedBlockCount());
+    LeakCheckedTest::TearDown();
   }
-  int baseline = 0;
   BASEIMAGE image = {};
 };
 

@@ -46,6 +46,17 @@ TEST(CharClassTest, FinalLeadByteOwnsTheTerminatorButNothingBeyond) {
   EXPECT_EQ(-1, ClassifyMultiBytePosition("", 0, CHARSET_SHIFTJIS));
 }
 
+TEST(CharClassTest, CharacterSizeNeverStepsOverTheTerminator) {
+  const char pair[] = {static_cast<char>(0x82), 0x5C, 0};
+  EXPECT_EQ(2, MultiByteCharSize(pair, CHARSET_SHIFTJIS));
+  EXPECT_EQ(1, MultiByteCharSize(pair + 1, CHARSET_SHIFTJIS));
+  const char finalLead[] = {static_cast<char>(0x82), 0, 0x41, 0};
+  EXPECT_EQ(1, MultiByteCharSize(finalLead, CHARSET_SHIFTJIS));
+  const char high[] = {static_cast<char>(0xA0), 0x41, 0};
+  EXPECT_EQ(1, MultiByteCharSize(high, CHARSET_SHIFTJIS));
+  EXPECT_EQ(2, MultiByteCharSize(high, CHARSET_HANGEUL));
+}
+
 TEST(CharClassTest, Utf16SurrogatePairs) {
   EXPECT_EQ(0, IsHighSurrogate(0xD7FF));
   EXPECT_EQ(1, IsHighSurrogate(0xD800));

@@ -3,20 +3,21 @@
 
 #include <vector>
 
+#include "blit_reference.h"
 #include "core/memory.h"
 #include "graphics/base_image.h"
+#include "leak_check.h"
 #include "softrender/softrender.h"
 
 namespace {
 
-class ImportTest : public testing::Test {
+class ImportTest : public LeakCheckedTest {
  protected:
-  void SetUp() override { baseline = GetAllocatedBlockCount(); }
   void TearDown() override {
     MemImgRelease(&dest);
     FreeBaseImage(&color);
     FreeBaseImage(&alpha);
-    EXPECT_EQ(baseline, GetAllocatedBlockCount());
+    LeakCheckedTest::TearDown();
   }
   std::vector<uint8_t> RunRow(int row) const {
     const uint8_t *p = dest.base->runTable;
@@ -28,16 +29,12 @@ class ImportTest : public testing::Test {
     do codes.push_back(*p); while (*p++ != 0xC0);
     return codes;
   }
-  uint32_t DestPixel(int x, int y) const {
-    const int bytes = dest.base->format->bytesPerPixel;
-    return ReadRawPixel(dest.pixels + y * dest.base->pitch + x * bytes, bytes);
-  }
+  uint32_t DestPixel(int x, int y) const { return RefReadPixel(&dest, x, y); }
   void SetColor(int x, int y, uint32_t argb) {
     WriteRawPixel(static_cast<uint8_t *>(color.pixels) + y * color.pitch +
                       x * color.format.bytesPerPixel,
                   color.format.bytesPerPixel, argb);
   }
-  int baseline = 0;
   MEMIMG dest = {};
   BASEIMAGE color = {}, alpha = {};
 };
