@@ -269,18 +269,13 @@ void PixmanSmallDraws8888(benchmark::State &state) {
 // ---------------------------------------------------------------------------
 // Registration: "<case>/<implementation>".
 
-template <class Fn, class... Args>
-void Register(const std::string &scene, const char *impl, Fn fn, Args... args) {
-  benchmark::RegisterBenchmark((scene + "/" + impl).c_str(), fn, args...)
-      ->Unit(benchmark::kMicrosecond);
-}
-
 std::string SizeName(const char *what, int code, int width, int height) {
   return std::string(what) + (code == 0 ? "565_" : "8888_") + std::to_string(width) + "x" +
          std::to_string(height);
 }
 
 void RegisterAll(void) {
+  using blit_bench::Register;
   const int W = kScreenWidth, H = kScreenHeight;
   const SDL_BlendMode none = SDL_BLENDMODE_NONE, blend = SDL_BLENDMODE_BLEND,
                       add = SDL_BLENDMODE_ADD;

@@ -16,11 +16,6 @@ DrawSettings MakeDefaultDrawSettings(void) {
   return settings;
 }
 
-void SetIdentity(Matrix4x4 *m) {
-  memset(m, 0, sizeof *m);
-  for (int i = 0; i < 4; ++i) m->m[i][i] = 1.0f;
-}
-
 ColorF Color(float r, float g, float b, float a) {
   ColorF c = {r, g, b, a};
   return c;
@@ -73,14 +68,14 @@ void SetDrawSettingsDefaults(DrawSettings *settings) {
   settings->orthographicSize = 1.0f;
   settings->aspectScale = 1.0f;
   settings->viewportScale = 1.0f;
-  SetIdentity(&settings->worldMatrix);
-  SetIdentity(&settings->viewMatrix);
-  SetIdentity(&settings->projectionMatrix);
-  SetIdentity(&settings->viewportMatrix);
-  SetIdentity(&settings->viewportInverse);
-  SetIdentity(&settings->viewProjectionViewport);
-  SetIdentity(&settings->worldToScreen);
-  SetIdentity(&settings->cameraRotation);
+  MakeIdentityMatrix(&settings->worldMatrix);
+  MakeIdentityMatrix(&settings->viewMatrix);
+  MakeIdentityMatrix(&settings->projectionMatrix);
+  MakeIdentityMatrix(&settings->viewportMatrix);
+  MakeIdentityMatrix(&settings->viewportInverse);
+  MakeIdentityMatrix(&settings->viewProjectionViewport);
+  MakeIdentityMatrix(&settings->worldToScreen);
+  MakeIdentityMatrix(&settings->cameraRotation);
   settings->materialDiffuse = Color(0.8f, 0.8f, 0.8f, 1.0f);
   settings->materialSpecular = Color(0.8f, 0.8f, 0.8f, 0.0f);
   settings->materialAmbient = Color(0.0f, 0.0f, 0.0f, 0.0f);

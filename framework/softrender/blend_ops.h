@@ -50,6 +50,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <utility>
+
 #include "graphics/draw_settings.h"
 #include "softrender/blend_tables.h"
 #include "softrender/memimg.h"
@@ -129,10 +131,21 @@ static inline int BlendParamOf(const DrawSettings *settings) {
   return p < 0 ? 0 : (p > 255 ? 255 : p);
 }
 
+// A blend-mask image is usable when it holds one byte per pixel and covers
+// the source; a smaller one would be read past its end.
+static inline bool BlendMaskCoversSource(const MEMIMG *mask, const MEMIMG *source) {
+  if (!mask) return true;
+  if (!mask->base || !mask->pixels) return false;
+  const MemImgBase *mb = mask->base;
+  if (mb->formatCode != 2 || mb->paletteFlag || mb->alphaFlag) return false;
+  return mask->width >= source->width && mask->height >= source->height;
+}
+
 // Selection: 0 and *selection filled when the call draws, -1 when the
 // combination draws nothing (formats differ, palette or alpha destination,
 // single-channel formats, modes 5 to 9 or outside 0 to 11, p = 0 in modes 1
-// to 3). mask is the blend-mask image or null.
+// to 3, a blend-mask image BlendMaskCoversSource refuses). mask is the
+// blend-mask image or null.
 static inline int BlendSelect(const MEMIMG *destination, const MEMIMG *source, const MEMIMG *mask,
                               int transparencyFlag, const DrawSettings *settings, int kernel,
                               BlendSelection *selection) {
@@ -147,6 +160,7 @@ static inline int BlendSelect(const MEMIMG *destination, const MEMIMG *source, c
   if (sb->paletteFlag && !sb->palette) return -1;
   if (mode > 11 || (mode >= 5 && mode <= 9)) return -1;
   if (mode >= 1 && mode <= 3 && p == 0) return -1;
+  if (!BlendMaskCoversSource(mask, source)) return -1;
 
   int conditions = 0;
   if (mask) conditions |= BLEND_COND_MASK;
@@ -265,10 +279,6 @@ static inline uint32_t HalfAverage32(uint32_t s, uint32_t d) {
 }
 static inline uint32_t HalfAverage16(uint32_t s, uint32_t d) {
   return ((s >> 1) & 0x7BEFu) + ((d >> 1) & 0x7BEFu);
-}
-// Two 565 pixels in one word: the same results as the single-pixel forms.
-static inline uint32_t HalfAverage16x2(uint32_t s, uint32_t d) {
-  return ((s >> 1) & 0x7BEF7BEFu) + ((d >> 1) & 0x7BEF7BEFu);
 }
 // Channel c of a pixel: 0 blue, 1 green, 2 red.
 template <int Class>
@@ -420,7 +430,7 @@ struct PixelWriter {
         case BLEND_OP_HALF:
         case BLEND_OP_BLEND:
         case BLEND_OP_INVERT:
-          v = BlendChannel<K>(st, sc, dc, c, w, Ch::Get(s, c));
+          v = BlendChannel<K>(st, sc, dc, w);
           break;
         case BLEND_OP_MUL:
           v = (sc * w * dc) >> (Class == BLEND_CLASS_565 ? Ch::Width(c) + e : f);
@@ -470,10 +480,7 @@ struct PixelWriter {
   // goes through the signed table, or in the plain kernel without
   // brightness through the 6-bit interpolation cube.
   template <int K>
-  static inline uint32_t BlendChannel(const BlendState &st, uint32_t sc, uint32_t dc, int c,
-                                      uint32_t w, uint32_t raw) {
-    (void)c;
-    (void)raw;
+  static inline uint32_t BlendChannel(const BlendState &st, uint32_t sc, uint32_t dc, uint32_t w) {
     if (Class == BLEND_CLASS_565 && K == 0) {
       if (Kernel == BLEND_KERNEL_PLAIN && Op == BLEND_OP_BLEND && !kBright)
         return st.interpParam[sc * 64u + dc];
@@ -483,35 +490,21 @@ struct PixelWriter {
   }
 };
 
-// Runs Loop<PixelWriter<...>>::Run(args) for a selection of BlendSelect.
+// Runs Loop<PixelWriter<...>>::Run(args) for a selection of BlendSelect:
+// one instantiation per combination of condition bits.
+template <template <class> class Loop, int Kernel, int Class, int Source, int Op, class Args,
+          int... Conds>
+static inline void BlendRunConditions(int conditions, Args &args,
+                                      std::integer_sequence<int, Conds...>) {
+  static void (*const kRuns[])(Args &) = {
+      &Loop<PixelWriter<Class, Source, Op, Conds, Kernel> >::Run...};
+  kRuns[conditions & (BLEND_COND_COUNT - 1)](args);
+}
+
 template <template <class> class Loop, int Kernel, int Class, int Source, int Op, class Args>
 static inline void BlendDispatchConditions(int conditions, Args &args) {
-  switch (conditions) {
-    case 0:
-      Loop<PixelWriter<Class, Source, Op, 0, Kernel> >::Run(args);
-      break;
-    case 1:
-      Loop<PixelWriter<Class, Source, Op, 1, Kernel> >::Run(args);
-      break;
-    case 2:
-      Loop<PixelWriter<Class, Source, Op, 2, Kernel> >::Run(args);
-      break;
-    case 3:
-      Loop<PixelWriter<Class, Source, Op, 3, Kernel> >::Run(args);
-      break;
-    case 4:
-      Loop<PixelWriter<Class, Source, Op, 4, Kernel> >::Run(args);
-      break;
-    case 5:
-      Loop<PixelWriter<Class, Source, Op, 5, Kernel> >::Run(args);
-      break;
-    case 6:
-      Loop<PixelWriter<Class, Source, Op, 6, Kernel> >::Run(args);
-      break;
-    default:
-      Loop<PixelWriter<Class, Source, Op, 7, Kernel> >::Run(args);
-      break;
-  }
+  BlendRunConditions<Loop, Kernel, Class, Source, Op>(
+      conditions, args, std::make_integer_sequence<int, BLEND_COND_COUNT>());
 }
 
 template <template <class> class Loop, int Kernel, int Class, int Source, class Args>
@@ -580,29 +573,18 @@ static inline void BlendDispatch(const BlendSelection &sel, Args &args) {
   }
 }
 
-// A blend-mask image is usable when it holds one byte per pixel and covers
-// the source; a smaller one would be read past its end.
-static inline bool BlendMaskCoversSource(const MEMIMG *mask, const MEMIMG *source) {
-  if (!mask) return true;
-  if (!mask->base || !mask->pixels) return false;
-  const MemImgBase *mb = mask->base;
-  if (mb->formatCode != 2 || mb->paletteFlag || mb->alphaFlag) return false;
-  return mask->width >= source->width && mask->height >= source->height;
+// Cuts rect to the draw area and to the destination's own bounds.
+static inline void BlendClipToDestination(Rect *rect, const Rect *drawArea,
+                                          const MEMIMG *destination) {
+  ClipRectangle(rect, drawArea);
+  const Rect bounds = {0, 0, destination->width, destination->height};
+  ClipRectangle(rect, &bounds);
 }
 
-// Bytes per pixel of an image, from its format code and flags.
-static inline int BlendBytesPerPixel(const MemImgBase *base) {
-  if (base->paletteFlag) return 1;
-  switch (base->formatCode) {
-    case 0:
-      return base->alphaFlag ? 4 : 2;
-    case 1:
-      return 4;
-    case 2:
-      return 1;
-    default:
-      return 2;
-  }
+// The address of pixel (x, y) of an image.
+static inline uint8_t *BlendPixelAddress(const MEMIMG *image, int x, int y) {
+  const MemImgBase *base = image->base;
+  return image->pixels + (intptr_t)y * base->pitch + (intptr_t)x * base->format->bytesPerPixel;
 }
 
 #endif  // VELVANE_SOFTRENDER_BLEND_OPS_H

@@ -1,8 +1,9 @@
 // The software renderer's image draws: a whole source MEMIMG drawn into a
 // destination MEMIMG under the blend mode, blend parameter, draw brightness
-// and clip rectangle of g_drawSettings, with a transparency flag (colour key
-// or source alpha) and an optional blend-mask image (one byte per pixel,
-// read at the source pixel's coordinates, at least as large as the source).
+// and clip rectangle of g_drawSettings (the clip rectangle cut to the
+// destination's bounds), with a transparency flag (colour key or source
+// alpha) and an optional blend-mask image (one byte per pixel, read at the
+// source pixel's coordinates, at least as large as the source).
 // A combination that cannot be drawn leaves the destination unchanged.
 #ifndef VELVANE_SOFTRENDER_BLIT_H
 #define VELVANE_SOFTRENDER_BLIT_H

@@ -345,9 +345,7 @@ bool ClipPlacement(const MEMIMG *destination, const MEMIMG *source, int x, int y
   clipped->top = y;
   clipped->right = right > INT32_MAX ? INT32_MAX : (int)right;
   clipped->bottom = bottom > INT32_MAX ? INT32_MAX : (int)bottom;
-  ClipRectangle(clipped, drawArea);
-  const Rect destinationBounds = {0, 0, destination->width, destination->height};
-  ClipRectangle(clipped, &destinationBounds);
+  BlendClipToDestination(clipped, drawArea, destination);
   return clipped->right > clipped->left && clipped->bottom > clipped->top;
 }
 
@@ -357,50 +355,45 @@ void MemImgDrawImage(MEMIMG *destination, const MEMIMG *source, int x, int y, in
                      const MEMIMG *blendMask) {
   if (!destination || !source || !destination->base || !source->base) return;
   const DrawSettings *settings = &g_drawSettings;
-  BlendSelection selection;
-  if (BlendSelect(destination, source, blendMask, transparencyFlag, settings, BLEND_KERNEL_PLAIN,
-                  &selection) != 0)
-    return;
-  if (!BlendMaskCoversSource(blendMask, source)) return;
-
   Rect clipped;
   if (!ClipPlacement(destination, source, x, y, &settings->clipRect, &clipped)) return;
   const int sx = clipped.left - x;
   const int sy = clipped.top - y;
+  const int width = clipped.right - clipped.left;
+  const int height = clipped.bottom - clipped.top;
 
+  // The run table describes the whole base, so only a view of the whole
+  // base drawn whole can use it.
   const MemImgBase *sb = source->base;
-  const MemImgBase *db = destination->base;
+  const bool runTablePath = transparencyFlag == 1 && sb->runTableValid && sb->runTable &&
+                            width == source->width && height == source->height &&
+                            ViewIsWholeBase(source);
+  BlendSelection selection;
+  if (BlendSelect(destination, source, blendMask, transparencyFlag, settings,
+                  runTablePath ? BLEND_KERNEL_GENERAL : BLEND_KERNEL_PLAIN, &selection) != 0)
+    return;
+
   PlainArgs args;
   BlendStateInit(&args.state, source, settings);
-  args.width = clipped.right - clipped.left;
-  args.height = clipped.bottom - clipped.top;
+  args.width = width;
+  args.height = height;
   args.srcPitch = sb->pitch;
-  args.src = source->pixels + (intptr_t)sy * sb->pitch + (intptr_t)sx * BlendBytesPerPixel(sb);
-  args.dstPitch = db->pitch;
-  args.dst = destination->pixels + (intptr_t)clipped.top * db->pitch +
-             (intptr_t)clipped.left * BlendBytesPerPixel(db);
+  args.src = BlendPixelAddress(source, sx, sy);
+  args.dstPitch = destination->base->pitch;
+  args.dst = BlendPixelAddress(destination, clipped.left, clipped.top);
   args.mask = 0;
   args.maskPitch = 0;
   if (blendMask) {
     args.maskPitch = blendMask->base->pitch;
-    args.mask = blendMask->pixels + (intptr_t)sy * args.maskPitch + sx;
+    args.mask = BlendPixelAddress(blendMask, sx, sy);
   }
   args.runTable = 0;
   args.runTableEnd = 0;
 
-  // The run table describes the whole base, so only a view of the whole
-  // base drawn whole can use it.
-  const bool runTablePath = transparencyFlag == 1 && sb->runTableValid && sb->runTable &&
-                            args.width == source->width && args.height == source->height &&
-                            ViewIsWholeBase(source);
   if (runTablePath) {
-    BlendSelection general;
-    if (BlendSelect(destination, source, blendMask, transparencyFlag, settings,
-                    BLEND_KERNEL_GENERAL, &general) != 0)
-      return;
     args.runTable = sb->runTable;
     args.runTableEnd = sb->runTable + ((size_t)sb->width + 5) * (size_t)sb->height;
-    BlendDispatch<RunTableLoop, BLEND_KERNEL_GENERAL>(general, args);
+    BlendDispatch<RunTableLoop, BLEND_KERNEL_GENERAL>(selection, args);
     return;
   }
   BlendDispatch<PlainLoop, BLEND_KERNEL_PLAIN>(selection, args);

@@ -106,8 +106,8 @@ void DrawFlipped(MEMIMG *dest, const MEMIMG *source, const RotatedCorners &c, in
 }
 
 // The bounding box of the corners with its uneven margin (2 before, 4
-// after), clipped to the draw area.
-Rect ClippedBox(const RotatedCorners &c, const Rect &drawArea) {
+// after), clipped to the draw area and the destination.
+Rect ClippedBox(const RotatedCorners &c, const Rect &drawArea, const MEMIMG *dest) {
   int64_t minX = c.x[0], maxX = c.x[0], minY = c.y[0], maxY = c.y[0];
   for (int i = 1; i < kCornerCount; ++i) {
     if (c.x[i] < minX) minX = c.x[i];
@@ -120,7 +120,7 @@ Rect ClippedBox(const RotatedCorners &c, const Rect &drawArea) {
   box.top = ClampToInt(minY / kFixOne - 2);
   box.right = ClampToInt(maxX / kFixOne + 4);
   box.bottom = ClampToInt(maxY / kFixOne + 4);
-  ClipRectangle(&box, &drawArea);
+  BlendClipToDestination(&box, &drawArea, dest);
   return box;
 }
 
@@ -236,7 +236,7 @@ void DrawScanned(MEMIMG *dest, const MEMIMG *source, int x, int y, float scale,
   int32_t du, dv;
   if (!TruncToInt((float)t.cs / scale, &du) || !TruncToInt((float)t.snm / scale, &dv)) return;
 
-  const Rect box = ClippedBox(corners, settings->clipRect);
+  const Rect box = ClippedBox(corners, settings->clipRect, dest);
   if (box.left == box.right || box.top == box.bottom) return;
 
   int64_t uTop, vTop, uBottom, vBottom;
@@ -261,8 +261,7 @@ void DrawScanned(MEMIMG *dest, const MEMIMG *source, int x, int y, float scale,
   args.maskRows = g_rotate.maskRows;
   BlendStateInit(&args.state, source, settings);
   args.destPitch = dest->base->pitch;
-  args.destRow = dest->pixels + box.top * args.destPitch +
-                 (intptr_t)box.left * BlendBytesPerPixel(dest->base);
+  args.destRow = BlendPixelAddress(dest, box.left, box.top);
   BlendDispatch<RotateLoop, BLEND_KERNEL_ROTATED>(selection, args);
 }
 

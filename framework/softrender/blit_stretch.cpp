@@ -273,13 +273,12 @@ void MemImgDrawStretched(MEMIMG *dest, const MEMIMG *source, const Rect *rect, i
   if (BlendSelect(dest, source, blendMask, transparent, settings, BLEND_KERNEL_STRETCHED,
                   &selection) != 0)
     return;
-  if (!BlendMaskCoversSource(blendMask, source)) return;
   if (source->width <= 0 || source->height <= 0) return;
   // A source wider than 65536 pixels may be shrunk to a step of 0.
   if (width * kStepOne < source->width || height * kStepOne < source->height) return;
 
   Rect clipped = {(int)left, (int)top, (int)right, (int)bottom};
-  ClipRectangle(&clipped, &settings->clipRect);
+  BlendClipToDestination(&clipped, &settings->clipRect, dest);
   const int w = clipped.right - clipped.left, h = clipped.bottom - clipped.top;
   if (w == 0 || h == 0) return;
 
@@ -324,7 +323,6 @@ void MemImgDrawStretched(MEMIMG *dest, const MEMIMG *source, const Rect *rect, i
   }
   BlendStateInit(&args.state, source, settings);
   args.destPitch = dest->base->pitch;
-  args.destRow = dest->pixels + clipped.top * args.destPitch +
-                 (intptr_t)clipped.left * BlendBytesPerPixel(dest->base);
+  args.destRow = BlendPixelAddress(dest, clipped.left, clipped.top);
   BlendDispatch<StretchLoop, BLEND_KERNEL_STRETCHED>(selection, args);
 }

@@ -48,9 +48,12 @@ GeometryMap StretchedGeometry(const Rect &rect, int sourceWidth, int sourceHeigh
   const int64_t W = right - left, H = bottom - top;
   if (W == 0 || H == 0) return map;
 
+  // The drawn span: inside the rectangle, the clip and the destination.
   int64_t x0, x1, y0, y1;
   Overlap(left, right, clip.left, clip.right, &x0, &x1);
+  Overlap(x0, x1, 0, destWidth, &x0, &x1);
   Overlap(top, bottom, clip.top, clip.bottom, &y0, &y1);
+  Overlap(y0, y1, 0, destHeight, &y0, &y1);
 
   if (W == sourceWidth && H == sourceHeight && !mirrorX && !mirrorY) {
     map.kernel = REF_KERNEL_PLAIN;
@@ -143,13 +146,14 @@ GeometryMap RotatedGeometry(int sourceWidth, int sourceHeight, int x, int y, flo
     minY = std::min(minY, Y);
     maxY = std::max(maxY, Y);
   }
-  // The box, clamped edge by edge into the clip rectangle.
+  // The box, clamped edge by edge into the clip rectangle, then into the
+  // destination.
   int64_t left = minX / 262144 - 2, top = minY / 262144 - 2;
   int64_t right = maxX / 262144 + 4, bottom = maxY / 262144 + 4;
-  left = std::clamp<int64_t>(left, clip.left, clip.right);
-  right = std::clamp<int64_t>(right, clip.left, clip.right);
-  top = std::clamp<int64_t>(top, clip.top, clip.bottom);
-  bottom = std::clamp<int64_t>(bottom, clip.top, clip.bottom);
+  left = std::clamp<int64_t>(std::clamp<int64_t>(left, clip.left, clip.right), 0, destWidth);
+  right = std::clamp<int64_t>(std::clamp<int64_t>(right, clip.left, clip.right), 0, destWidth);
+  top = std::clamp<int64_t>(std::clamp<int64_t>(top, clip.top, clip.bottom), 0, destHeight);
+  bottom = std::clamp<int64_t>(std::clamp<int64_t>(bottom, clip.top, clip.bottom), 0, destHeight);
   if (left == right || top == bottom) return map;
 
   int64_t du, dv;
@@ -210,11 +214,6 @@ void TestImage::Create(int width, int height, int formatCode, int paletteFlag, i
                buffer.data());
 }
 
-int TestImage::BytesPerPixel() const {
-  const MemImgBase *b = image.base;
-  return b->paletteFlag ? 1 : (b->formatCode == 1 || b->alphaFlag ? 4 : (b->formatCode == 2 ? 1 : 2));
-}
-
 void FillNoise(TestImage *image, std::mt19937 *rng) {
   // xorshift64 seeded from rng: the suites fill many buffers per test.
   uint64_t state = ((uint64_t)(*rng)() << 32) | (*rng)() | 1u;
@@ -263,24 +262,23 @@ void MakeMask(TestImage *image, int width, int height, std::mt19937 *rng) {
   FillNoise(image, rng);
 }
 
-void PredictDraw(const TestImage &dest, std::vector<uint8_t> *buffer, const TestImage &source,
-                 const TestImage *mask, int transparencyFlag, const GeometryMap &map,
+void PredictDraw(const TestImage &dest, std::vector<uint8_t> *buffer, const MEMIMG *source,
+                 const MEMIMG *mask, int transparencyFlag, const GeometryMap &map,
                  const DrawSettings &settings) {
   MEMIMG predicted = dest.image;
   predicted.pixels = buffer->data() + (dest.image.pixels - dest.buffer.data());
-  const MEMIMG *maskImage = mask ? &mask->image : nullptr;
-  const RefBlendState state = RefMakeBlendState(&dest.image, &source.image, maskImage,
-                                                transparencyFlag, &settings, map.kernel);
+  const RefBlendState state =
+      RefMakeBlendState(&dest.image, source, mask, transparencyFlag, &settings, map.kernel);
   if (!RefDraws(state)) return;
   for (int y = 0; y < map.height; ++y)
     for (int x = 0; x < map.width; ++x) {
       if (!map.Shows(x, y)) continue;
       const int sx = map.sourceX[(size_t)y * map.width + x];
       const int sy = map.sourceY[(size_t)y * map.width + x];
-      const uint8_t maskByte = mask ? RefReadMaskByte(maskImage, sx, sy) : 0;
+      const uint8_t maskByte = mask ? RefReadMaskByte(mask, sx, sy) : 0;
       const uint32_t before = RefReadPixel(&predicted, x, y);
       RefWritePixel(&predicted, x, y,
-                    RefBlendPixel(state, before, RefReadPixel(&source.image, sx, sy), maskByte));
+                    RefBlendPixel(state, before, RefReadPixel(source, sx, sy), maskByte));
     }
 }
 
@@ -353,9 +351,9 @@ std::string CheckAllBlendStates(TestImage *dest, const TestImage &source, const 
         SetTestDrawSettings(clip, mode, p, bright ? kBrightness : 0x00FFFFFFu);
         FillNoise(dest, rng);
         std::vector<uint8_t> want = dest->buffer;
-        PredictDraw(*dest, &want, source, withMask ? &mask : nullptr, transparent, map,
-                    g_drawSettings);
-        draw(transparent, withMask ? &mask.image : nullptr);
+        const MEMIMG *maskImage = withMask ? &mask.image : nullptr;
+        PredictDraw(*dest, &want, &source.image, maskImage, transparent, map, g_drawSettings);
+        draw(transparent, maskImage);
         const std::string diff = FirstDifference(dest->buffer, want, dest->image.base->pitch);
         if (!diff.empty()) {
           char state[120];

@@ -10,6 +10,8 @@
 #ifndef VELVANE_TESTS_SOFTRENDER_BLIT_GEOMETRY_REFERENCE_H
 #define VELVANE_TESTS_SOFTRENDER_BLIT_GEOMETRY_REFERENCE_H
 
+#include <gtest/gtest.h>
+#include <stddef.h>
 #include <stdint.h>
 
 #include <functional>
@@ -64,7 +66,6 @@ struct TestImage {
   // Creates the image; pitch 0 picks bytes per pixel x width plus 6.
   void Create(int width, int height, int formatCode, int paletteFlag, int alphaFlag,
               uint32_t colorKey, int pitch = 0);
-  int BytesPerPixel() const;
 };
 
 // Fills every byte (padding too) with noise.
@@ -77,9 +78,9 @@ void MakeSource(TestImage *image, int width, int height, int formatCode, int kin
 void MakeMask(TestImage *image, int width, int height, std::mt19937 *rng);
 
 // The destination as the model predicts it after the draw: buffer is a copy
-// of the destination's buffer taken before the draw.
-void PredictDraw(const TestImage &dest, std::vector<uint8_t> *buffer, const TestImage &source,
-                 const TestImage *mask, int transparencyFlag, const GeometryMap &map,
+// of the destination's buffer taken before the draw; mask may be null.
+void PredictDraw(const TestImage &dest, std::vector<uint8_t> *buffer, const MEMIMG *source,
+                 const MEMIMG *mask, int transparencyFlag, const GeometryMap &map,
                  const DrawSettings &settings);
 
 // The first differing byte of two buffers as "offset N (row R, byte B):
@@ -105,9 +106,28 @@ std::vector<BlitMatrixParam> AllBlitMatrixParams(int caseCount);
 // A test name such as "565PaletteMirroredX".
 std::string BlitMatrixName(const BlitMatrixParam &param, const char *caseName);
 
+// The same for a suite's table of cases (each with a name): the matrix's
+// parameters, and its test names for INSTANTIATE_TEST_SUITE_P.
+template <class Case, size_t N>
+std::vector<BlitMatrixParam> AllBlitMatrixParams(const Case (&)[N]) {
+  return AllBlitMatrixParams((int)N);
+}
+template <class Case, size_t N>
+auto BlitMatrixNamer(const Case (&cases)[N]) {
+  return [&cases](const testing::TestParamInfo<BlitMatrixParam> &info) {
+    return BlitMatrixName(info.param, cases[info.param.caseIndex].name);
+  };
+}
+
 // Blend tables as the suites use them: the mask map weighs bytes up to 63
 // as 0, from 193 on as 255, with a ramp between.
 void InitTestBlendTables(void);
+
+// The matrix suites' fixture: those blend tables before each test.
+class BlitMatrixTest : public testing::TestWithParam<BlitMatrixParam> {
+ protected:
+  void SetUp() override { InitTestBlendTables(); }
+};
 
 // Draws with every blend mode (refused ones too), parameter, blend-mask
 // use, brightness and transparency flag into dest (refilled with noise

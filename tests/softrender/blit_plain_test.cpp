@@ -16,6 +16,7 @@
 #include "softrender/blend_tables.h"
 #include "softrender/blit.h"
 #include "softrender/softrender.h"
+#include "leak_check.h"
 
 namespace {
 
@@ -170,18 +171,15 @@ void SetDrawState(int mode, int param, uint32_t brightness, const Rect &area) {
   g_drawSettings.clipRect = area;
 }
 
-class BlitPlainTest : public testing::Test {
+class BlitPlainTest : public LeakCheckedTest {
  protected:
   static void SetUpTestSuite() { MemImgInitTables(); }
   void SetUp() override {
-    blocks_ = GetAllocatedBlockCount();
+    LeakCheckedTest::SetUp();
     // A ramp with hard zeros, intermediate weights and full 255s.
     MemImgSetBlendBorder(160, 100);
   }
-  void TearDown() override { EXPECT_EQ(blocks_, GetAllocatedBlockCount()); }
-
   DrawSettingsScope settings_;
-  int blocks_ = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "graphics/base_image.h"
 #include "softrender/blend_tables.h"
 
 namespace {
@@ -50,8 +51,6 @@ int64_t FloorShift(int64_t value, int64_t bits) {
 }
 
 int BrightnessByte(uint32_t brightness, int c) { return (int)((brightness >> (8 * c)) & 0xFF); }
-
-bool BrightnessIsWhite(uint32_t brightness) { return (brightness & 0xFFFFFF) == 0xFFFFFF; }
 
 // The saturating add as it behaves on each channel: the lowest bits of green
 // and red sit out of the sum and take the carry from the channel below
@@ -150,7 +149,7 @@ bool IsSkipped(const RefBlendState &st, const SourceColor &sc, int mode, int run
 uint32_t BlendGeneral(const RefBlendState &st, uint32_t dWord, const SourceColor &sc, int mode,
                       bool maskWeighs, int64_t maskWeight, bool alphaWeighs) {
   const int fc = st.formatCode;
-  const bool bright = !BrightnessIsWhite(st.brightness);
+  const bool bright = !DrawBrightnessIsWhite(st.brightness);
   const int64_t p = st.param;
   int64_t W = 1;
   int k = 0;
@@ -280,7 +279,7 @@ uint32_t RefBlendPixel(const RefBlendState &st, uint32_t dst, uint32_t src, uint
   const int mode = EffectiveMode(st);
   if (IsSkipped(st, sc, mode, runKind)) return dst;
 
-  const bool bright = !BrightnessIsWhite(st.brightness);
+  const bool bright = !DrawBrightnessIsWhite(st.brightness);
   const bool maskWeighs = st.hasMask != 0;
   const int64_t maskWeight = maskWeighs ? st.maskMap[maskByte] : 1;
   bool alphaWeighs = st.sourceAlpha != 0;
@@ -311,29 +310,14 @@ uint32_t RefBlendPixel(const RefBlendState &st, uint32_t dst, uint32_t src, uint
   return BlendGeneral(st, dst, sc, mode, maskWeighs, maskWeight, alphaWeighs);
 }
 
-namespace {
-
-int BytesPerPixel(const MemImgBase *base) {
-  if (base->paletteFlag) return 1;
-  if (base->formatCode == 0) return base->alphaFlag ? 4 : 2;
-  if (base->formatCode == 1) return 4;
-  return base->formatCode == 2 ? 1 : 2;
-}
-
-}  // namespace
-
 uint32_t RefReadPixel(const MEMIMG *image, int x, int y) {
-  const int bpp = BytesPerPixel(image->base);
-  const uint8_t *p = image->pixels + (int64_t)y * image->base->pitch + (int64_t)x * bpp;
-  uint32_t value = 0;
-  for (int i = 0; i < bpp; ++i) value |= (uint32_t)p[i] << (8 * i);
-  return value;
+  const int bpp = image->base->format->bytesPerPixel;
+  return ReadRawPixel(image->pixels + (int64_t)y * image->base->pitch + (int64_t)x * bpp, bpp);
 }
 
 void RefWritePixel(MEMIMG *image, int x, int y, uint32_t value) {
-  const int bpp = BytesPerPixel(image->base);
-  uint8_t *p = image->pixels + (int64_t)y * image->base->pitch + (int64_t)x * bpp;
-  for (int i = 0; i < bpp; ++i) p[i] = (uint8_t)(value >> (8 * i));
+  const int bpp = image->base->format->bytesPerPixel;
+  WriteRawPixel(image->pixels + (int64_t)y * image->base->pitch + (int64_t)x * bpp, bpp, value);
 }
 
 uint8_t RefReadMaskByte(const MEMIMG *mask, int x, int y) {

@@ -50,17 +50,7 @@ const RotateCase kCases[] = {
     {"OneColumn", 1, 13, 20, 18, 1.0f, 2.0f},
 };
 
-// The test names of the matrix, from the case table.
-std::string MatrixName(const testing::TestParamInfo<BlitMatrixParam> &info) {
-  return BlitMatrixName(info.param, kCases[info.param.caseIndex].name);
-}
-
-const int kCaseCount = (int)(sizeof kCases / sizeof kCases[0]);
-
-class RotatedMatrix : public testing::TestWithParam<BlitMatrixParam> {
- protected:
-  void SetUp() override { InitTestBlendTables(); }
-};
+class RotatedMatrix : public BlitMatrixTest {};
 
 TEST_P(RotatedMatrix, MatchesModel) {
   const BlitMatrixParam &param = GetParam();
@@ -84,8 +74,8 @@ TEST_P(RotatedMatrix, MatchesModel) {
             "");
 }
 
-INSTANTIATE_TEST_SUITE_P(AllCombinations, RotatedMatrix, 
-                         testing::ValuesIn(AllBlitMatrixParams(kCaseCount)), MatrixName);
+INSTANTIATE_TEST_SUITE_P(AllCombinations, RotatedMatrix,
+                         testing::ValuesIn(AllBlitMatrixParams(kCases)), BlitMatrixNamer(kCases));
 
 // Records the quad draws a test causes.
 struct QuadLog {
@@ -381,11 +371,31 @@ TEST_F(RotatedLimits, StartPointsFarFromTheCentre) {
   const GeometryMap map = RotatedGeometry(16, 1, 6014, 6014, angle, scale, 400, 400, clip);
   ASSERT_GT(map.DrawnCount(), 1000);
   std::vector<uint8_t> want = dest.buffer;
-  PredictDraw(dest, &want, source, nullptr, 0, map, g_drawSettings);
+  PredictDraw(dest, &want, &source.image, nullptr, 0, map, g_drawSettings);
   MemImgDrawRotated(&dest.image, &source.image, 6014, 6014, angle, scale, 0, 0, nullptr);
   EXPECT_EQ(FirstDifference(dest.buffer, want, dest.image.base->pitch), "");
   // Only the source's first column reaches this corner of the image.
   EXPECT_EQ(RefReadPixel(&dest.image, 380, 380), 0xFF000000u);
+}
+
+// A draw area larger than the destination: the box is cut at the
+// destination's edges (the turned image reaches past its right and bottom).
+TEST_F(RotatedLimits, DrawAreaReachingPastTheDestinationIsCut) {
+  std::mt19937 rng(16);
+  for (int fc = 0; fc < 2; ++fc) {
+    TestImage source, dest;
+    MakeSource(&source, 9, 7, fc, TEST_SOURCE_DIRECT, &rng);
+    dest.Create(16, 12, fc, 0, 0, 0);
+    FillNoise(&dest, &rng);
+    const Rect area = {-20, -20, 100, 100};
+    SetTestDrawSettings(area, 0, 255, 0x00FFFFFFu);
+    const GeometryMap map = RotatedGeometry(9, 7, 11, 8, 0.3f, 1.5f, 16, 12, area);
+    ASSERT_GT(map.DrawnCount(), 0);
+    std::vector<uint8_t> want = dest.buffer;
+    PredictDraw(dest, &want, &source.image, nullptr, 0, map, g_drawSettings);
+    MemImgDrawRotated(&dest.image, &source.image, 11, 8, 0.3f, 1.5f, 0, 0, nullptr);
+    EXPECT_EQ(FirstDifference(dest.buffer, want, dest.image.base->pitch), "") << "format " << fc;
+  }
 }
 
 }  // namespace

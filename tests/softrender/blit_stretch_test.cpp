@@ -20,7 +20,6 @@ namespace {
 const int kDestWidth = 40;
 const int kDestHeight = 30;
 const Rect kClip = {2, 3, 37, 26};
-void InitTables() { InitTestBlendTables(); }
 
 struct StretchCase {
   const char *name;
@@ -48,17 +47,7 @@ const StretchCase kCases[] = {
     {"SameSizeMirrored", 9, 7, {19, 8, 10, 15}},
 };
 
-// The test names of the matrix, from the case table.
-std::string MatrixName(const testing::TestParamInfo<BlitMatrixParam> &info) {
-  return BlitMatrixName(info.param, kCases[info.param.caseIndex].name);
-}
-
-const int kCaseCount = (int)(sizeof kCases / sizeof kCases[0]);
-
-class StretchedMatrix : public testing::TestWithParam<BlitMatrixParam> {
- protected:
-  void SetUp() override { InitTables(); }
-};
+class StretchedMatrix : public BlitMatrixTest {};
 
 // Every mode (refused ones too), parameter and condition over one
 // geometry: the destination must match the models byte for byte.
@@ -82,15 +71,15 @@ TEST_P(StretchedMatrix, MatchesModel) {
             "");
 }
 
-INSTANTIATE_TEST_SUITE_P(AllCombinations, StretchedMatrix, 
-                         testing::ValuesIn(AllBlitMatrixParams(kCaseCount)), MatrixName);
+INSTANTIATE_TEST_SUITE_P(AllCombinations, StretchedMatrix,
+                         testing::ValuesIn(AllBlitMatrixParams(kCases)), BlitMatrixNamer(kCases));
 
 // Hand-made images for the pinned examples: 8888 or 565 pixels given as
 // values, the destination cleared to a fill value.
 class StretchedExamples : public testing::Test {
  protected:
   void SetUp() override {
-    InitTables();
+    InitTestBlendTables();
     SetTestDrawSettings({0, 0, 64, 16}, 0, 255, 0x00FFFFFFu);
   }
 
@@ -338,11 +327,10 @@ TEST_F(StretchedLimits, ColumnMappingOverManySizes) {
     memset(dest.buffer.data(), 0xEE, dest.buffer.size());
     std::vector<uint8_t> want = dest.buffer;
     const Rect r = {sp.left, 0, sp.right, 1};
-    TestImage holder;
-    holder.image = view;
-    PredictDraw(dest, &want, holder, nullptr, 0,
+    PredictDraw(dest, &want, &view, nullptr, 0,
                 StretchedGeometry(r, sp.sourceWidth, 1, 40, 1, clip), g_drawSettings);
     MemImgDrawStretched(&dest.image, &view, &r, 0, nullptr);
+    MemImgRelease(&view);
     ASSERT_EQ(FirstDifference(dest.buffer, want, dest.image.base->pitch), "")
         << sp.sourceWidth << " into " << sp.left << ".." << sp.right;
   }
@@ -427,11 +415,29 @@ TEST_F(StretchedLimits, UnalignedRowsAndViews) {
     const Rect clip = {0, 0, 24, 14}, r = {1, 1, 22, 12};
     SetTestDrawSettings(clip, 1, 77, 0x00FFFFFFu);
     std::vector<uint8_t> want = dest.buffer;
-    TestImage viewHolder;  // PredictDraw reads the view through a TestImage
-    viewHolder.image = view;
-    PredictDraw(dest, &want, viewHolder, nullptr, 1,
-                StretchedGeometry(r, 7, 5, 24, 14, clip), g_drawSettings);
+    PredictDraw(dest, &want, &view, nullptr, 1, StretchedGeometry(r, 7, 5, 24, 14, clip),
+                g_drawSettings);
     MemImgDrawStretched(&dest.image, &view, &r, 1, nullptr);
+    MemImgRelease(&view);
+    EXPECT_EQ(FirstDifference(dest.buffer, want, dest.image.base->pitch), "") << "format " << fc;
+  }
+}
+
+// A draw area larger than the destination: the draw is cut at the
+// destination's edges (the rectangle reaches past its right and bottom).
+TEST_F(StretchedLimits, DrawAreaReachingPastTheDestinationIsCut) {
+  std::mt19937 rng(15);
+  for (int fc = 0; fc < 2; ++fc) {
+    TestImage source, dest;
+    MakeSource(&source, 5, 4, fc, TEST_SOURCE_DIRECT, &rng);
+    dest.Create(12, 9, fc, 0, 0, 0);
+    FillNoise(&dest, &rng);
+    const Rect area = {-10, -10, 100, 100}, r = {-3, -2, 16, 12};
+    SetTestDrawSettings(area, 0, 255, 0x00FFFFFFu);
+    std::vector<uint8_t> want = dest.buffer;
+    PredictDraw(dest, &want, &source.image, nullptr, 0, StretchedGeometry(r, 5, 4, 12, 9, area),
+                g_drawSettings);
+    MemImgDrawStretched(&dest.image, &source.image, &r, 0, nullptr);
     EXPECT_EQ(FirstDifference(dest.buffer, want, dest.image.base->pitch), "") << "format " << fc;
   }
 }
