@@ -65,11 +65,15 @@ apt_get() {
     exit 1
 }
 
-update_lists_once() {
-    ((lists_updated)) && return
+update_lists() {
     say "updating package lists"
     apt_get update >/dev/null
     lists_updated=1
+}
+
+update_lists_once() {
+    ((lists_updated)) && return
+    update_lists
 }
 
 missing_packages() {
@@ -152,12 +156,14 @@ add_deb_src() {
         grep -hE '^deb[[:space:]]' /etc/apt/sources.list 2>/dev/null |
             sed 's/^deb/deb-src/' | as_root tee "$list" >/dev/null
     fi
-    update_lists_once
+    # Lists fetched earlier in this run lack the source indexes just added.
+    update_lists
 }
 
-# Lists fetched before the deb-src entry existed lack the source indexes.
+# Lists fetched before the deb-src entry existed lack the source indexes,
+# whichever run fetched them.
 ensure_source_lists() {
-    apt-cache showsrc libogg 2>/dev/null | grep -q '^Version:' || update_lists_once
+    apt-cache showsrc libogg 2>/dev/null | grep -q '^Version:' || update_lists
 }
 
 main() {
