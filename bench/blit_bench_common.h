@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "graphics/draw_settings.h"
-#include "softrender/blend_tables.h"
-#include "softrender/memimg.h"
+#include "graphics/draw/draw_settings.h"
+#include "softrender/image/blend_tables.h"
+#include "softrender/image/memimg.h"
 #include "softrender/softrender.h"
 
 namespace blit_bench {

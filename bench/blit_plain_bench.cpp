@@ -3,7 +3,7 @@
 // fades, constant and per-pixel alpha, additive drawing and many small
 // draws. After the usual table the ratios to each reference are printed.
 #include "blit_bench_common.h"
-#include "softrender/blit.h"
+#include "softrender/blit/blit.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <math.h>
 
-#include "softrender/blit.h"
+#include "softrender/blit/blit.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/lz_decode.h"
+#include "core/files/lz_decode.h"
 #include "tools/lz_encode.h"
 #include "tools/sample_data.h"
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "core/memory.h"
+#include "core/debug/memory.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <stdlib.h>
 
-#include "core/strings.h"
+#include "core/util/strings.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "graphics/base_image.h"
+#include "graphics/images/base_image.h"
 #include "velvane.h"
 
 namespace {

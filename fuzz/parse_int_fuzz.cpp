@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/strings.h"
+#include "core/util/strings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::vector<char> text(size + 1);

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/memory.h"
+#include "core/debug/memory.h"
 
 class LeakCheckedTest : public testing::Test {
  protected:

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "core/lz_decode.h"
+#include "core/files/lz_decode.h"
 
 namespace {
 

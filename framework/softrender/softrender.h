@@ -6,9 +6,9 @@
 
 #include <stdint.h>
 
-#include "softrender/blend_tables.h"
-#include "softrender/blit.h"
-#include "softrender/memimg.h"
+#include "softrender/image/blend_tables.h"
+#include "softrender/blit/blit.h"
+#include "softrender/image/memimg.h"
 #include "velvane.h"
 
 // Makes a new base and sets the view to the whole image. pitch -1 computes

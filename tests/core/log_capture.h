@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/core_state.h"
-#include "core/log.h"
+#include "core/base/core_state.h"
+#include "core/debug/log.h"
 
 class LogCapture {
  public:

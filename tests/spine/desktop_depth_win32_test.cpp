@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/core_state.h"
-#include "core/platform.h"
+#include "core/base/core_state.h"
+#include "core/base/platform.h"
 #include "spine_support.h"
 #include "velvane.h"
 

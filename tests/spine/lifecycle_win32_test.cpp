@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "core/core_state.h"
-#include "core/memory.h"
-#include "core/system_info.h"
-#include "graphics/display_modes.h"
-#include "graphics/screen_settings.h"
+#include "core/base/core_state.h"
+#include "core/debug/memory.h"
+#include "core/base/system_info.h"
+#include "graphics/device/display_modes.h"
+#include "graphics/device/screen_settings.h"
 #include "spine_support.h"
 #include "velvane.h"
 

@@ -1,7 +1,7 @@
 #include <atomic>
 #include <thread>
 
-#include "core/window_state.h"
+#include "core/app/window_state.h"
 #include "window_fixture.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "core/char_ring.h"
-#include "core/memory.h"
+#include "core/input/char_ring.h"
+#include "core/debug/memory.h"
 #include "spine_support.h"
 #include "velvane.h"
 

@@ -1,9 +1,9 @@
 #include <string>
 #include <vector>
 
-#include "core/window_state.h"
-#include "graphics/display_modes.h"
-#include "graphics/screen_settings.h"
+#include "core/app/window_state.h"
+#include "graphics/device/display_modes.h"
+#include "graphics/device/screen_settings.h"
 #include "window_fixture.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/input_devices.h"
-#include "core/window_state.h"
+#include "core/input/input_devices.h"
+#include "core/app/window_state.h"
 
 namespace {
 

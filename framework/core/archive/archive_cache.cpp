@@ -1,0 +1,3 @@
+#include "core/archive/archive_cache.h"
+
+int ResetArchiveCache(void) { return 0; }

@@ -1,3 +1,0 @@
-#include "core/archive_cache.h"
-
-int ResetArchiveCache(void) { return 0; }

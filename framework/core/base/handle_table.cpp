@@ -1,0 +1,67 @@
+#include "core/base/handle_table.h"
+
+#include <stddef.h>
+
+int MakeHandle(int kind, int check, int slot) {
+  return ((kind & 0xF) << HANDLE_KIND_SHIFT) |
+         ((check & (HANDLE_CHECK_LIMIT - 1)) << HANDLE_CHECK_SHIFT) |
+         (slot & (HANDLE_MAX_SLOTS - 1));
+}
+
+int HandleKindOf(int handle) { return (handle >> HANDLE_KIND_SHIFT) & 0xF; }
+
+int HandleCheckOf(int handle) {
+  return (handle >> HANDLE_CHECK_SHIFT) & (HANDLE_CHECK_LIMIT - 1);
+}
+
+int HandleSlotOf(int handle) { return handle & (HANDLE_MAX_SLOTS - 1); }
+
+int HandleTableInit(HandleTable *table, int kind, HandleObject **slots,
+                    int capacity) {
+  if (!table || !slots || capacity <= 0 || capacity > HANDLE_MAX_SLOTS) return -1;
+  if (kind <= 0 || kind > 0xF) return -1;
+  table->kind = kind;
+  table->capacity = capacity;
+  table->liveCount = 0;
+  table->nextSlot = 0;
+  table->checkCounter = 0;
+  table->slots = slots;
+  for (int i = 0; i < capacity; i++) slots[i] = NULL;
+  return 0;
+}
+
+int HandleTableAdd(HandleTable *table, HandleObject *object) {
+  if (!table || !object || table->liveCount >= table->capacity) return -1;
+  int slot = table->nextSlot;
+  while (table->slots[slot]) slot = (slot + 1) % table->capacity;
+  int handle = MakeHandle(table->kind, table->checkCounter, slot);
+  table->checkCounter = (table->checkCounter + 1) % HANDLE_CHECK_LIMIT;
+  object->handle = handle;
+  table->slots[slot] = object;
+  table->liveCount++;
+  table->nextSlot = (slot + 1) % table->capacity;
+  return handle;
+}
+
+HandleObject *HandleTableLookup(const HandleTable *table, int handle) {
+  if (!table || !table->slots || handle < 0) return NULL;
+  if (HandleKindOf(handle) != table->kind) return NULL;
+  int slot = HandleSlotOf(handle);
+  if (slot >= table->capacity) return NULL;
+  HandleObject *object = table->slots[slot];
+  if (!object || object->handle != handle) return NULL;
+  return object;
+}
+
+HandleObject *HandleTableRemove(HandleTable *table, int handle) {
+  HandleObject *object = HandleTableLookup(table, handle);
+  if (!object) return NULL;
+  table->slots[HandleSlotOf(handle)] = NULL;
+  table->liveCount--;
+  return object;
+}
+
+HandleObject *HandleTableSlot(const HandleTable *table, int slot) {
+  if (!table || !table->slots || slot < 0 || slot >= table->capacity) return NULL;
+  return table->slots[slot];
+}

@@ -1,4 +1,0 @@
-#include "graphics/font_handles.h"
-
-// No font can be created yet, so no handle names one.
-int DeleteFontHandle(int) { return -1; }

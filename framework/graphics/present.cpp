@@ -1,9 +1,0 @@
-#include "graphics/present.h"
-
-#include "core/core_state.h"
-
-int PresentScreenRect(const Rect *) { return IsFrameworkInitialised() ? 0 : -1; }
-
-int PresentScreen(void) { return PresentScreenRect(nullptr); }
-
-int PresentForRedraw(void) { return PresentScreenRect(nullptr); }

@@ -1,6 +1,0 @@
-#include "graphics/soft_images.h"
-
-// No soft image can be created yet: the table is always empty.
-int DeleteSoftImage(int) { return -1; }
-
-int DeleteAllSoftImages(void) { return 0; }

@@ -1,0 +1,75 @@
+#include "core/base/handle_table.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Thing {
+  HandleObject header;
+  int value;
+};
+
+class HandleTableTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(0, HandleTableInit(&table, 3, slots, 4)); }
+  HandleObject *slots[4];
+  HandleTable table;
+  Thing things[6] = {};
+};
+
+TEST_F(HandleTableTest, HandleCarriesKindCheckAndSlot) {
+  int h = MakeHandle(15, 2047, 65535);
+  EXPECT_GT(h, 0);
+  EXPECT_EQ(15, HandleKindOf(h));
+  EXPECT_EQ(2047, HandleCheckOf(h));
+  EXPECT_EQ(65535, HandleSlotOf(h));
+}
+
+TEST_F(HandleTableTest, AddLookupRemove) {
+  int a = HandleTableAdd(&table, &things[0].header);
+  int b = HandleTableAdd(&table, &things[1].header);
+  ASSERT_NE(-1, a);
+  ASSERT_NE(-1, b);
+  EXPECT_EQ(3, HandleKindOf(a));
+  EXPECT_EQ(&things[0], HandleTableGet<Thing>(&table, a));
+  EXPECT_EQ(&things[1], HandleTableGet<Thing>(&table, b));
+  EXPECT_EQ(2, table.liveCount);
+  EXPECT_EQ(&things[0].header, HandleTableRemove(&table, a));
+  EXPECT_EQ(nullptr, HandleTableLookup(&table, a));
+  EXPECT_EQ(nullptr, HandleTableRemove(&table, a));
+  EXPECT_EQ(1, table.liveCount);
+}
+
+TEST_F(HandleTableTest, RefusesInvalidHandles) {
+  int a = HandleTableAdd(&table, &things[0].header);
+  EXPECT_EQ(nullptr, HandleTableLookup(&table, -1));
+  EXPECT_EQ(nullptr, HandleTableLookup(&table, MakeHandle(4, HandleCheckOf(a), HandleSlotOf(a))));
+  EXPECT_EQ(nullptr, HandleTableLookup(&table, MakeHandle(3, HandleCheckOf(a) + 1, HandleSlotOf(a))));
+  EXPECT_EQ(nullptr, HandleTableLookup(&table, MakeHandle(3, HandleCheckOf(a), 100)));
+}
+
+TEST_F(HandleTableTest, StaleHandleDoesNotMatchReusedSlot) {
+  int a = HandleTableAdd(&table, &things[0].header);
+  HandleTableRemove(&table, a);
+  for (int i = 1; i < 4; i++) HandleTableAdd(&table, &things[i].header);
+  int reused = HandleTableAdd(&table, &things[4].header);
+  ASSERT_EQ(HandleSlotOf(a), HandleSlotOf(reused));
+  EXPECT_EQ(nullptr, HandleTableLookup(&table, a));
+  EXPECT_EQ(&things[4].header, HandleTableLookup(&table, reused));
+}
+
+TEST_F(HandleTableTest, FullTableRefuses) {
+  for (int i = 0; i < 4; i++) ASSERT_NE(-1, HandleTableAdd(&table, &things[i].header));
+  EXPECT_EQ(-1, HandleTableAdd(&table, &things[4].header));
+}
+
+TEST_F(HandleTableTest, CheckNumberWrapsAt2048) {
+  int last = -1;
+  for (int i = 0; i < 2049; i++) {
+    last = HandleTableAdd(&table, &things[0].header);
+    HandleTableRemove(&table, last);
+  }
+  EXPECT_EQ(0, HandleCheckOf(last));
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include "core/debug/memory.h"
+
+#include <gtest/gtest.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <string>
+
+#include "core/base/core_state.h"
+#include "core/log_capture.h"
+#include "leak_check.h"
+
+namespace {
+
+class MemoryTest : public LeakCheckedTest {
+ protected:
+  void TearDown() override {
+    MemoryTraceSettings off = {0, 0, 0, 0};
+    SetMemoryTraceSettings(&off);
+    LeakCheckedTest::TearDown();
+  }
+  LogCapture log;
+};
+
+const MemoryBlockHeader *HeaderOf(const void *p) {
+  return reinterpret_cast<const MemoryBlockHeader *>(static_cast<const char *>(p) -
+                                                     MEMORY_HEADER_SIZE);
+}
+
+TEST_F(MemoryTest, HeaderKeepsUserBlocksAligned) {
+  EXPECT_EQ(0u, MEMORY_HEADER_SIZE % 16);
+  EXPECT_GE(MEMORY_HEADER_SIZE, sizeof(MemoryBlockHeader));
+  void *p = VV_ALLOC(3);
+  ASSERT_NE(nullptr, p);
+  EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(p) % alignof(void *));
+  FreeMemory(p);
+}
+
+TEST_F(MemoryTest, TagKeepsLastFifteenCharacters) {
+  void *p = AllocMemory(8, "abcdefghijklmnopqrst", 70000);
+  ASSERT_NE(nullptr, p);
+  EXPECT_STREQ("fghijklmnopqrst", HeaderOf(p)->tag);
+  EXPECT_EQ(static_cast<uint16_t>(70000), HeaderOf(p)->line);
+  FreeMemory(p);
+  void *q = AllocMemory(8, NULL, 1);
+  EXPECT_STREQ("", HeaderOf(q)->tag);
+  FreeMemory(q);
+}
+
+TEST_F(MemoryTest, TotalsFollowAllocFreeAndRealloc) {
+  const int bytes = GetAllocatedByteCount();
+  void *a = VV_ALLOC(100);
+  void *b = VV_ALLOC(28);
+  EXPECT_EQ(bytes + 128, GetAllocatedByteCount());
+  b = VV_REALLOC(b, 50);
+  EXPECT_EQ(bytes + 150, GetAllocatedByteCount());
+  FreeMemory(a);
+  FreeMemory(b);
+  EXPECT_EQ(bytes, GetAllocatedByteCount());
+}
+
+TEST_F(MemoryTest, ZeroedAllocationAndGrownBytesReadZero) {
+  unsigned char *p = static_cast<unsigned char *>(VV_ALLOC_ZEROED(64));
+  ASSERT_NE(nullptr, p);
+  for (int i = 0; i < 64; i++) EXPECT_EQ(0, p[i]);
+  memset(p, 0xAB, 64);
+  const uint16_t oldId = HeaderOf(p)->id;
+  p = static_cast<unsigned char *>(VV_REALLOC(p, 4096));
+  ASSERT_NE(nullptr, p);
+  EXPECT_NE(oldId, HeaderOf(p)->id);
+  for (int i = 0; i < 64; i++) ASSERT_EQ(0xAB, p[i]);
+  for (int i = 64; i < 4096; i++) ASSERT_EQ(0, p[i]) << i;
+  FreeMemory(p);
+}
+
+TEST_F(MemoryTest, ReallocOfNullAllocates) {
+  void *p = ReallocMemory(NULL, 10, "t", 1);
+  ASSERT_NE(nullptr, p);
+  EXPECT_EQ(10, HeaderOf(p)->size);
+  FreeMemory(p);
+}
+
+TEST_F(MemoryTest, RefusesNegativeAndOverflowingSizes) {
+  const int blocks = GetAllocatedBlockCount();
+  EXPECT_EQ(nullptr, AllocMemory(-1, "t", 1));
+  EXPECT_EQ(nullptr, AllocMemory(INT32_MAX, "t", 1));
+  EXPECT_EQ(nullptr, AllocMemoryZeroed(-5, "t", 1));
+  void *p = VV_ALLOC(4);
+  EXPECT_EQ(nullptr, ReallocMemory(p, -2, "t", 1));
+  EXPECT_EQ(4, HeaderOf(p)->size);  // the old block stays valid
+  FreeMemory(p);
+  EXPECT_EQ(blocks, GetAllocatedBlockCount());
+  EXPECT_NE(std::string::npos, log.Text().find("メモリ確保のサイズが不正です : -1"));
+}
+
+TEST_F(MemoryTest, DumpListsNewestFirstAndSkipsFreedBlocks) {
+  char *a = static_cast<char *>(AllocMemory(5, "blockA", 10));
+  char *b = static_cast<char *>(AllocMemory(5, "blockB", 20));
+  char *c = static_cast<char *>(AllocMemory(5, "blockC", 30));
+  memcpy(a, "abc\0\1", 5);
+  FreeMemory(b);
+  log.Clear();
+  DumpAllocations();
+  const std::string text = log.Text();
+  size_t posC = text.find("file:blockC");
+  size_t posA = text.find("file:blockA");
+  ASSERT_NE(std::string::npos, posC);
+  ASSERT_NE(std::string::npos, posA);
+  EXPECT_LT(posC, posA);
+  EXPECT_EQ(std::string::npos, text.find("file:blockB"));
+  EXPECT_NE(std::string::npos, text.find("data:<abc..> [61 62 63 00 01]"));
+  EXPECT_NE(std::string::npos, text.find("Alloc memory dump"));
+  FreeMemory(a);
+  FreeMemory(c);
+}
+
+TEST_F(MemoryTest, BlockLineFormat) {
+  void *p = AllocMemory(0, "zero", 7);
+  log.Clear();
+  LogAllocationBlock(HeaderOf(p));
+  std::string line = log.Text();
+  // Addresses print as 2 x sizeof(void *) hex digits on every platform.
+  size_t addr = line.find("addr:");
+  ASSERT_NE(std::string::npos, addr);
+  size_t end = line.find("  data:", addr);
+  EXPECT_EQ(2 * sizeof(void *), end - addr - 5);
+  EXPECT_NE(std::string::npos, line.find("\tsize:0(0.000kb)  file:zero  line:7  ID:"));
+  EXPECT_NE(std::string::npos, line.find("data:<> ]\r\n"));
+  FreeMemory(p);
+}
+
+TEST_F(MemoryTest, ZeroSizeAllocationIsTracedByDefault) {
+  log.Clear();
+  void *big = VV_ALLOC(12);
+  EXPECT_EQ("", log.Text());
+  void *zero = VV_ALLOC(0);
+  EXPECT_NE(std::string::npos, log.Text().find("mem alloc  "));
+  FreeMemory(zero);
+  FreeMemory(big);
+}
+
+TEST_F(MemoryTest, CheckReportsOverwrittenHeader) {
+  void *a = VV_ALLOC(16);
+  void *b = VV_ALLOC(16);
+  EXPECT_EQ(0, CheckAllocations());
+  MemoryBlockHeader *header =
+      reinterpret_cast<MemoryBlockHeader *>(static_cast<char *>(b) - MEMORY_HEADER_SIZE);
+  const int32_t saved = header->size;
+  header->size = 999;  // as a write before the user pointer would do
+  log.Clear();
+  EXPECT_EQ(-1, CheckAllocations());
+  EXPECT_NE(std::string::npos, log.Text().find("以下のメモリ確保情報が破損しました"));
+  header->size = saved;
+  EXPECT_EQ(0, CheckAllocations());
+  FreeMemory(a);
+  FreeMemory(b);
+}
+
+TEST_F(MemoryTest, FreeNullDoesNothing) {
+  log.Clear();
+  FreeMemory(NULL);
+  EXPECT_EQ("", log.Text());
+}
+
+}  // namespace
