@@ -439,6 +439,35 @@ int HalveBaseImagePixels(const PixelFormat *format, void *destPixels, int destPi
                          int srcX, int srcY, int srcWidth, int srcHeight);
 
 // ---------------------------------------------------------------------------
+// Graphics: image loading (BMP, JPEG, PNG, raw BGRA, TGA, DDS)
+// ---------------------------------------------------------------------------
+
+// Reads an image from the file path (fromMemory 0) or the block data of size
+// bytes (fromMemory 1) into image; reverse 1 mirrors it left to right.
+int LoadImageAsBaseImage(const char *path, const void *data, int size, int fromMemory,
+                         BASEIMAGE *image, int reverse);
+// Loads the colour image, then the alpha image: alphaMode 0 from the file
+// named like path with "_a" before its extension, 1 from alphaData, else
+// none. 0 both loaded, 1 the colour image only, -1 the colour image failed.
+int LoadImagePairToBaseImages(const char *path, const void *data, int size, int fromMemory,
+                              const void *alphaData, int alphaSize, int alphaMode,
+                              BASEIMAGE *color, BASEIMAGE *alpha, int reverse);
+// Writes path with "_a" before the extension of its last component (at the
+// end when it has none) into out of outSize bytes; -1 when it does not fit.
+int MakeAlphaImageName(char *out, int outSize, const char *path);
+// The same for a UTF-16 path; outSize counts 16-bit units.
+int MakeAlphaImageNameW(char16_t *out, int outSize, const char16_t *path);
+
+// ---------------------------------------------------------------------------
+// Graphics: soft images
+// ---------------------------------------------------------------------------
+
+// Deletes one soft image; -1 for a handle that names none.
+int DeleteSoftImage(int handle);
+// Deletes every soft image; 0.
+int DeleteAllSoftImages(void);
+
+// ---------------------------------------------------------------------------
 // Software renderer
 // ---------------------------------------------------------------------------
 

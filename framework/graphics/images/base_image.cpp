@@ -177,6 +177,14 @@ int ComputeImageBytes(int64_t rowBytes, int64_t rows, int *bytes) {
   return 0;
 }
 
+int ComputeDxtLevelBytes(uint32_t compression, int width, int height, int *bytes) {
+  if (compression < 1 || compression > 5 || width < 0 || height < 0) return -1;
+  const int64_t blockBytes = compression == 1 ? 8 : 16;
+  const int64_t across = width > 4 ? (static_cast<int64_t>(width) + 3) / 4 : 1;
+  const int64_t down = height > 4 ? (static_cast<int64_t>(height) + 3) / 4 : 1;
+  return ComputeImageBytes(across * blockBytes, down, bytes);
+}
+
 int ComputeAlignedPitch(int width, int bytesPerPixel, int alignment, int *pitch) {
   if (width < 0 || bytesPerPixel < 0) return -1;
   const int64_t rounded = (static_cast<int64_t>(width) * bytesPerPixel + alignment - 1) &

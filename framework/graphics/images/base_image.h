@@ -37,6 +37,10 @@ uint32_t PixelValueMask(int bits);
 // Bytes of a width x height image with the given row length, computed in 64
 // bits; -1 when negative or too large for one memory block.
 int ComputeImageBytes(int64_t rowBytes, int64_t rows, int *bytes);
+// Bytes of one DXT level of width x height pixels for compression 1 (8-byte
+// blocks) or 2-5 (16-byte blocks): partial blocks count whole and each side
+// has at least one block. -1 for another code or when too large.
+int ComputeDxtLevelBytes(uint32_t compression, int width, int height, int *bytes);
 // width x bytesPerPixel rounded up to a multiple of alignment (a power of
 // two); -1 when it does not fit in an int.
 int ComputeAlignedPitch(int width, int bytesPerPixel, int alignment, int *pitch);
@@ -66,8 +70,9 @@ uint32_t ResizeChannel(uint32_t value, int fromBits, int toBits, int replicate);
 // The palette entry of index as blue | green << 8 | red << 16 | fourth << 24.
 uint32_t PaletteEntryValue(const PixelFormat *format, int index);
 
-// Decodes the whole 4 x 4 blocks of a DXT1 to DXT5 image into 32-bit ARGB
-// rows of dstPitch bytes; -1 for an unknown compression code.
+// Decodes the 4 x 4 blocks of a DXT1 to DXT5 image into 32-bit ARGB rows of
+// dstPitch bytes, blocks at the right and bottom edges cut to the image; -1
+// for an unknown compression code.
 int DecodeDxtBlocks(const BASEIMAGE *image, uint8_t *dst, int dstPitch);
 
 #endif  // VELVANE_GRAPHICS_BASE_IMAGE_H

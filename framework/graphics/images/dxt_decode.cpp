@@ -106,24 +106,30 @@ void DecodeBlock(uint32_t compression, const uint8_t *block, DecodedBlock *out) 
   if (compression == 2 || compression == 4) Unpremultiply(out);
 }
 
-void StoreBlock(const DecodedBlock &block, uint8_t *dst, int dstPitch) {
-  for (int row = 0; row < 4; ++row) {
-    memcpy(dst + static_cast<intptr_t>(row) * dstPitch, block.argb[row * 4], 16);
+// Writes the part of a block that lies inside the image: edge blocks of an
+// image whose sides are not multiples of 4 are cut at its edges.
+void StoreBlock(const DecodedBlock &block, int columns, int rows, uint8_t *dst, int dstPitch) {
+  for (int row = 0; row < rows; ++row) {
+    memcpy(dst + static_cast<intptr_t>(row) * dstPitch, block.argb[row * 4], columns * 4);
   }
 }
+
+int MinInt(int a, int b) { return a < b ? a : b; }
 
 }  // namespace
 
 int DecodeDxtBlocks(const BASEIMAGE *image, uint8_t *dst, int dstPitch) {
   const uint32_t compression = image->format.compression;
   if (compression < 1 || compression > 5) return -1;
-  const int blocksAcross = image->width / 4, blocksDown = image->height / 4;
+  // A block row covers every column, a last partial block included.
+  const int blocksAcross = (image->width + 3) / 4, blocksDown = (image->height + 3) / 4;
   const uint8_t *block = static_cast<const uint8_t *>(image->pixels);
   for (int by = 0; by < blocksDown; ++by) {
     for (int bx = 0; bx < blocksAcross; ++bx) {
       DecodedBlock decoded;
       DecodeBlock(compression, block, &decoded);
-      StoreBlock(decoded, dst + static_cast<intptr_t>(by) * 4 * dstPitch + bx * 16, dstPitch);
+      StoreBlock(decoded, MinInt(4, image->width - bx * 4), MinInt(4, image->height - by * 4),
+                 dst + static_cast<intptr_t>(by) * 4 * dstPitch + bx * 16, dstPitch);
       block += BlockBytes(compression);
     }
   }
@@ -140,7 +146,6 @@ int ConvertDxtToPlain(BASEIMAGE *image) {
   if (ComputeImageBytes(static_cast<int64_t>(image->width) * 4, image->height, &bytes) != 0) {
     return -1;
   }
-  // Pixels past the last whole block stay 0 (transparent black).
   uint8_t *plain = static_cast<uint8_t *>(VV_ALLOC_ZEROED(bytes));
   if (!plain) return -1;
   DecodeDxtBlocks(image, plain, image->width * 4);

@@ -807,13 +807,22 @@ TEST_F(DxtTest, PremultipliedColoursClampAt255) {
   EXPECT_EQ(0x11FFFFFFu, Pixel(1, 1));
 }
 
-TEST_F(DxtTest, PixelsPastTheLastWholeBlockStayZero) {
+// A 6 x 5 image has two block columns and two block rows; the edge blocks
+// are decoded cut to the image, so no row is sheared into the next.
+TEST_F(DxtTest, EdgeBlocksAreCutToTheImage) {
   const int zeros[16] = {};
-  Load(1, 6, 5, ColorBlock(0xFFFF, 0xFFFF, zeros));
+  std::vector<uint8_t> blocks;
+  const uint16_t colors[4] = {0xFFFF, 0xF800, 0x07E0, 0x001F};  // white, red, green, blue
+  for (uint16_t c : colors) {
+    const std::vector<uint8_t> b = ColorBlock(c, c, zeros);
+    blocks.insert(blocks.end(), b.begin(), b.end());
+  }
+  Load(1, 6, 5, blocks);
   EXPECT_EQ(0xFFFFFFFFu, Pixel(3, 3));
-  EXPECT_EQ(0u, Pixel(4, 0));
-  EXPECT_EQ(0u, Pixel(5, 3));
-  EXPECT_EQ(0u, Pixel(0, 4));
+  EXPECT_EQ(0xFFFF0000u, Pixel(4, 0));
+  EXPECT_EQ(0xFFFF0000u, Pixel(5, 3));
+  EXPECT_EQ(0xFF00FF00u, Pixel(0, 4));
+  EXPECT_EQ(0xFF0000FFu, Pixel(5, 4));
 }
 
 TEST_F(DxtTest, PlainImagesAreLeftAloneAndBadCodesRefused) {
