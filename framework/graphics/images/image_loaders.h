@@ -78,4 +78,10 @@ int LoadImageToBaseImage(const char *path, const void *data, int size, int fromM
 int MakeDibFromBaseImage(const BASEIMAGE *image, DibInfo *info, void **bits, int forceCopy,
                          int force24);
 
+// The two built-in run-length-encoded TGA images: an 8 x 8 opaque white
+// picture and a 256 x 8 ramp of four greys.
+enum { WHITE_IMAGE_TGA_SIZE = 84, TOON_RAMP_TGA_SIZE = 172 };
+extern const uint8_t kWhiteImageTga[WHITE_IMAGE_TGA_SIZE];
+extern const uint8_t kToonRampImageTga[TOON_RAMP_TGA_SIZE];
+
 #endif  // VELVANE_GRAPHICS_IMAGE_LOADERS_H
