@@ -39,7 +39,15 @@
 //   BLEND_KERNEL_ROTATED:   565 add/subtract with an alpha weight, no blend
 //                           mask and a brightness applies the alpha to the
 //                           raw channel before the brightness.
+//   BLEND_KERNEL_TRIANGLE:  a palette index is compared with the whole
+//                           32-bit colour key (a key above 255 never
+//                           matches); alpha-0 pixels under the flag are
+//                           skipped in modes 0 to 3 and, for 565, mode 10.
 //   BLEND_KERNEL_GENERAL:   none of these (the plain draw's run-table path).
+//
+// Flat draws (no source image) use BlendSelectFlat and BlendStateInitFlat
+// and run the BLEND_SOURCE_DIRECT writers without conditions, with their
+// prepared colour as the source pixel.
 //
 // Arithmetic: products are formed in unsigned 32-bit arithmetic that wraps.
 // Every blended value lies in 0 .. 2^32 - 1 before its shift, so the wrapped
@@ -76,7 +84,8 @@ enum BlendKernel {
   BLEND_KERNEL_GENERAL = 0,
   BLEND_KERNEL_PLAIN = 1,
   BLEND_KERNEL_STRETCHED = 2,
-  BLEND_KERNEL_ROTATED = 3
+  BLEND_KERNEL_ROTATED = 3,
+  BLEND_KERNEL_TRIANGLE = 4
 };
 
 // The operation a selection runs. Modes map one to one, except that mode 1
@@ -141,6 +150,41 @@ static inline bool BlendMaskCoversSource(const MEMIMG *mask, const MEMIMG *sourc
   return mask->width >= source->width && mask->height >= source->height;
 }
 
+// The blend modes that draw nothing at all: 5 to 9, outside 0 to 11 and,
+// at p = 0, modes 1 to 3.
+static inline bool BlendModeRefused(unsigned mode, int p) {
+  if (mode > 11 || (mode >= 5 && mode <= 9)) return true;
+  return mode >= 1 && mode <= 3 && p == 0;
+}
+
+// The operation of a drawable mode; plainUnweighted: the plain kernel without
+// blend mask or brightness, which has parameter specialisations of its own.
+static inline int BlendOpOfMode(unsigned mode, int p, bool plainUnweighted) {
+  switch (mode) {
+    case 0:
+      return BLEND_OP_COPY;
+    case 1:
+      return p == 255 ? BLEND_OP_COPY
+                      : (p == 128 && plainUnweighted ? BLEND_OP_HALF : BLEND_OP_BLEND);
+    case 2:
+      return p == 255 && plainUnweighted ? BLEND_OP_ADD_FULL : BLEND_OP_ADD;
+    case 3:
+      return BLEND_OP_SUB;
+    case 4:
+      return BLEND_OP_MUL;
+    case 10:
+      return BLEND_OP_INVERT;
+    default:
+      return BLEND_OP_MUL_BLEND;
+  }
+}
+
+// A destination the draws accept: 565 or 8888 without palette or alpha.
+static inline bool BlendDestinationAccepted(const MemImgBase *db) {
+  if (db->paletteFlag || db->alphaFlag) return false;
+  return db->formatCode == 0 || db->formatCode == 1;
+}
+
 // Selection: 0 and *selection filled when the call draws, -1 when the
 // combination draws nothing (formats differ, palette or alpha destination,
 // single-channel formats, modes 5 to 9 or outside 0 to 11, p = 0 in modes 1
@@ -152,14 +196,12 @@ static inline int BlendSelect(const MEMIMG *destination, const MEMIMG *source, c
   const MemImgBase *db = destination->base;
   const MemImgBase *sb = source->base;
   if (db->formatCode != sb->formatCode) return -1;
-  if (db->paletteFlag || db->alphaFlag) return -1;
-  if (db->formatCode != 0 && db->formatCode != 1) return -1;
+  if (!BlendDestinationAccepted(db)) return -1;
 
   const unsigned mode = (unsigned)settings->blendMode;
   const int p = BlendParamOf(settings);
   if (sb->paletteFlag && !sb->palette) return -1;
-  if (mode > 11 || (mode >= 5 && mode <= 9)) return -1;
-  if (mode >= 1 && mode <= 3 && p == 0) return -1;
+  if (BlendModeRefused(mode, p)) return -1;
   if (!BlendMaskCoversSource(mask, source)) return -1;
 
   int conditions = 0;
@@ -169,43 +211,32 @@ static inline int BlendSelect(const MEMIMG *destination, const MEMIMG *source, c
   const bool plainUnweighted =
       kernel == BLEND_KERNEL_PLAIN && !(conditions & (BLEND_COND_MASK | BLEND_COND_BRIGHT));
 
-  int op;
-  switch (mode) {
-    case 0:
-      op = BLEND_OP_COPY;
-      break;
-    case 1:
-      op =
-          p == 255 ? BLEND_OP_COPY : (p == 128 && plainUnweighted ? BLEND_OP_HALF : BLEND_OP_BLEND);
-      break;
-    case 2:
-      op = p == 255 && plainUnweighted ? BLEND_OP_ADD_FULL : BLEND_OP_ADD;
-      break;
-    case 3:
-      op = BLEND_OP_SUB;
-      break;
-    case 4:
-      op = BLEND_OP_MUL;
-      break;
-    case 10:
-      op = BLEND_OP_INVERT;
-      break;
-    default:
-      op = BLEND_OP_MUL_BLEND;
-      break;
-  }
-
   selection->pixelClass = db->formatCode;
   selection->sourceKind = sb->paletteFlag ? BLEND_SOURCE_PALETTE
                           : sb->alphaFlag ? BLEND_SOURCE_ALPHA
                                           : BLEND_SOURCE_DIRECT;
-  selection->op = op;
+  selection->op = BlendOpOfMode(mode, p, plainUnweighted);
   selection->conditions = conditions;
   return 0;
 }
 
-static inline void BlendStateInit(BlendState *state, const MEMIMG *source,
-                                  const DrawSettings *settings) {
+// The selection of a draw without source image (a flat colour): refused as
+// BlendSelect refuses for the destination and the mode; no conditions, since
+// the prepared colour already carries the brightness.
+static inline int BlendSelectFlat(const MEMIMG *destination, const DrawSettings *settings,
+                                  BlendSelection *selection) {
+  const unsigned mode = (unsigned)settings->blendMode;
+  const int p = BlendParamOf(settings);
+  if (!BlendDestinationAccepted(destination->base) || BlendModeRefused(mode, p)) return -1;
+  selection->pixelClass = destination->base->formatCode;
+  selection->sourceKind = BLEND_SOURCE_DIRECT;
+  selection->op = BlendOpOfMode(mode, p, false);
+  selection->conditions = 0;
+  return 0;
+}
+
+// The rows and parameter of the draw settings; no palette and no key.
+static inline void BlendStateInitFlat(BlendState *state, const DrawSettings *settings) {
   const MemImgBlendTables &tables = g_memImgBlendTables;
   const int p = BlendParamOf(settings);
   const uint32_t brightness = settings->drawBrightness;
@@ -216,11 +247,18 @@ static inline void BlendStateInit(BlendState *state, const MEMIMG *source,
   state->mulGreen = tables.mul[DrawBrightnessGreen(brightness)];
   state->mulBlue = tables.mul[DrawBrightnessBlue(brightness)];
   state->maskMap = tables.blendMaskMap;
+  state->palette = 0;
+  state->colorKey = 0;
+  state->param = (uint32_t)p;
+}
+
+static inline void BlendStateInit(BlendState *state, const MEMIMG *source,
+                                  const DrawSettings *settings) {
+  BlendStateInitFlat(state, settings);
   // The loops index the source's own palette block, all 256 entries of it,
   // so an index beyond the last import's count reads that entry too.
   state->palette = source->base->paletteFlag ? source->base->palette : 0;
   state->colorKey = source->base->colorKey;
-  state->param = (uint32_t)p;
 }
 
 namespace blend_ops {
@@ -359,7 +397,12 @@ struct PixelWriter {
   static inline bool Skips(const BlendState &st, const BlendSourcePixel &px) {
     if (!kTrans) return false;
     if (Source == BLEND_SOURCE_DIRECT) return px.key == st.colorKey;
-    if (Source == BLEND_SOURCE_PALETTE) return px.key == (st.colorKey & 0xFFu);
+    if (Source == BLEND_SOURCE_PALETTE)
+      return px.key == (Kernel == BLEND_KERNEL_TRIANGLE ? st.colorKey : (st.colorKey & 0xFFu));
+    if (Kernel == BLEND_KERNEL_TRIANGLE)
+      return px.alpha == 0 && (Op == BLEND_OP_COPY || Op == BLEND_OP_BLEND || Op == BLEND_OP_ADD ||
+                               Op == BLEND_OP_SUB ||
+                               (Op == BLEND_OP_INVERT && Class == BLEND_CLASS_565));
     return px.alpha == 0 && (Op != BLEND_OP_MUL || Kernel == BLEND_KERNEL_STRETCHED);
   }
 

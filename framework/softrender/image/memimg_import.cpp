@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "graphics/images/base_image.h"
+#include "softrender/image/pixel_row.h"
 #include "softrender/softrender.h"
 
 namespace {
@@ -151,17 +152,13 @@ void MemImgFillRect(MEMIMG *image, const Rect *rect, uint32_t value) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   const int bytes = image->base->format->bytesPerPixel;
   if (bytes != 1 && bytes != 2 && bytes != 4) return;
-  // The first row is filled by doubling copies and the others copied from it:
+  // The first row is filled in blocks and the others copied from it:
   // whole-row memory operations instead of a store per pixel.
-  const size_t rowBytes = static_cast<size_t>(r.right - r.left) * static_cast<size_t>(bytes);
+  const size_t count = static_cast<size_t>(r.right - r.left);
+  const size_t rowBytes = count * static_cast<size_t>(bytes);
   uint8_t *first = image->pixels + static_cast<intptr_t>(r.top) * image->base->pitch +
                    static_cast<intptr_t>(r.left) * bytes;
-  WriteRawPixel(first, bytes, value);
-  for (size_t done = static_cast<size_t>(bytes); done < rowBytes;) {
-    const size_t chunk = done < rowBytes - done ? done : rowBytes - done;
-    memcpy(first + done, first, chunk);
-    done += chunk;
-  }
+  FillPixelRow(first, bytes, value, count);
   for (int y = r.top + 1; y < r.bottom; ++y) {
     memcpy(first + static_cast<intptr_t>(y - r.top) * image->base->pitch, first, rowBytes);
   }

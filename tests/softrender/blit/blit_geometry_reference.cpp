@@ -205,11 +205,12 @@ void FlippedQuadPoints(int sourceWidth, int sourceHeight, int x, int y, float an
 TestImage::~TestImage() { MemImgRelease(&image); }
 
 void TestImage::Create(int width, int height, int formatCode, int paletteFlag, int alphaFlag,
-                       uint32_t colorKey, int pitch) {
+                       uint32_t colorKey, int pitch, bool exactSize) {
   MemImgRelease(&image);
   int bpp = paletteFlag ? 1 : (formatCode == 1 || alphaFlag ? 4 : (formatCode == 2 ? 1 : 2));
-  if (pitch == 0) pitch = bpp * width + 6;
-  buffer.assign((size_t)pitch * height + 16, 0);
+  if (pitch == 0) pitch = bpp * width + (exactSize ? 0 : 6);
+  buffer.assign((size_t)pitch * height + (exactSize ? 0 : 16), 0);
+  buffer.shrink_to_fit();
   MemImgCreate(&image, width, height, pitch, colorKey, formatCode, paletteFlag, alphaFlag, 0,
                buffer.data());
 }
@@ -228,11 +229,12 @@ void FillNoise(TestImage *image, std::mt19937 *rng) {
 }
 
 void MakeSource(TestImage *image, int width, int height, int formatCode, int kind,
-                std::mt19937 *rng) {
+                std::mt19937 *rng, bool exactSize) {
   const uint32_t key = formatCode == 0 ? 0xF81Fu : 0x00FF00FFu;
   const uint32_t paletteKey = 0x17;
   image->Create(width, height, formatCode, kind == TEST_SOURCE_PALETTE,
-                kind == TEST_SOURCE_ALPHA, kind == TEST_SOURCE_PALETTE ? paletteKey : key);
+                kind == TEST_SOURCE_ALPHA, kind == TEST_SOURCE_PALETTE ? paletteKey : key, 0,
+                exactSize);
   FillNoise(image, rng);
   MEMIMG *img = &image->image;
   if (kind == TEST_SOURCE_PALETTE) {
@@ -257,8 +259,8 @@ void MakeSource(TestImage *image, int width, int height, int formatCode, int kin
     }
 }
 
-void MakeMask(TestImage *image, int width, int height, std::mt19937 *rng) {
-  image->Create(width, height, 2, 0, 0, 0);
+void MakeMask(TestImage *image, int width, int height, std::mt19937 *rng, bool exactSize) {
+  image->Create(width, height, 2, 0, 0, 0, 0, exactSize);
   FillNoise(image, rng);
 }
 

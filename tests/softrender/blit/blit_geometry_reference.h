@@ -64,8 +64,10 @@ struct TestImage {
   ~TestImage();
 
   // Creates the image; pitch 0 picks bytes per pixel x width plus 6.
+  // exactSize: pitch = bytes per pixel x width and no bytes after the last
+  // pixel, so that a read past the image meets the sanitizer.
   void Create(int width, int height, int formatCode, int paletteFlag, int alphaFlag,
-              uint32_t colorKey, int pitch = 0);
+              uint32_t colorKey, int pitch = 0, bool exactSize = false);
 };
 
 // Fills every byte (padding too) with noise.
@@ -73,9 +75,10 @@ void FillNoise(TestImage *image, std::mt19937 *rng);
 // A source of the given kind with noise pixels, some of them keyed (or
 // alpha 0 and 255), and for palettes 256 noise entries.
 void MakeSource(TestImage *image, int width, int height, int formatCode, int kind,
-                std::mt19937 *rng);
+                std::mt19937 *rng, bool exactSize = false);
 // A one-byte blend-mask image covering at least width x height.
-void MakeMask(TestImage *image, int width, int height, std::mt19937 *rng);
+void MakeMask(TestImage *image, int width, int height, std::mt19937 *rng,
+              bool exactSize = false);
 
 // The destination as the model predicts it after the draw: buffer is a copy
 // of the destination's buffer taken before the draw; mask may be null.

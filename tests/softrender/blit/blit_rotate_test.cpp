@@ -17,6 +17,7 @@
 #include "softrender/blit/blit.h"
 #include "softrender/blit/quad_blit.h"
 #include "softrender/softrender.h"
+#include "softrender/triangle/triangle_reference.h"
 
 namespace {
 
@@ -77,22 +78,12 @@ TEST_P(RotatedMatrix, MatchesModel) {
 INSTANTIATE_TEST_SUITE_P(AllCombinations, RotatedMatrix,
                          testing::ValuesIn(AllBlitMatrixParams(kCases)), BlitMatrixNamer(kCases));
 
-// Records the quad draws a test causes.
-struct QuadLog {
-  std::vector<QuadDrawCall> calls;
-  static void Observe(const QuadDrawCall *call, void *context) {
-    static_cast<QuadLog *>(context)->calls.push_back(*call);
-  }
-};
-
 class RotatedExamples : public testing::Test {
  protected:
   void SetUp() override {
     InitTestBlendTables();
     SetTestDrawSettings({0, 0, kDestWidth, kDestHeight}, 0, 255, 0x00FFFFFFu);
-    SetQuadDrawObserver(&QuadLog::Observe, &quads);
   }
-  void TearDown() override { SetQuadDrawObserver(nullptr, nullptr); }
 
   // An 8888 source whose pixel (x, y) holds 0xFF00yyxx, so a destination
   // pixel tells which source pixel it shows.
@@ -135,8 +126,6 @@ class RotatedExamples : public testing::Test {
       }
     EXPECT_GT(changed, 0);
   }
-
-  QuadLog quads;
 };
 
 TEST_F(RotatedExamples, AngleZeroDrawsTheSourceUnchangedAroundItsCentrePixel) {
@@ -172,38 +161,41 @@ TEST_F(RotatedExamples, NegativeScaleTurnsByHalfATurn) {
   });
 }
 
-TEST_F(RotatedExamples, FlipHandsTheMirroredCornersToTheQuadDraw) {
+TEST_F(RotatedExamples, FlipDrawsTheMirroredCornersAsAQuad) {
   TestImage source, mask, dest;
   MakeCoordinateSource(&source, 8, 6);
-  mask.Create(8, 6, 2, 0, 0, 0);
-  MakeNoiseDest(&dest, 1, 5);
-  const std::vector<uint8_t> before = dest.buffer;
-  MemImgDrawRotated(&dest.image, &source.image, 20, 15, 0.0f, 1.0f, 2, 1, &mask.image);
-  ASSERT_EQ(quads.calls.size(), 1u);
-  const QuadDrawCall &call = quads.calls[0];
-  EXPECT_EQ(std::vector<int>(call.points, call.points + 8),
-            (std::vector<int>{24, 12, 16, 12, 24, 18, 16, 18}));
-  EXPECT_EQ(call.dest, &dest.image);
-  EXPECT_EQ(call.source, &source.image);
-  EXPECT_EQ(call.transparent, 2);
-  EXPECT_EQ(call.blendMask, &mask.image);
-  EXPECT_EQ(dest.buffer, before);  // the scan road did not run
-
-  // Turned and scaled corners follow the same rules.
+  std::mt19937 rng(21);
+  MakeMask(&mask, 8, 6, &rng);
   const struct {
     float angle, scale;
     int x, y;
-  } turns[] = {{kThirtyDegrees, 1.5f, 22, 19}, {-2.0f, 0.7f, -3, 40}, {1.0f, -2.0f, 30, 5}};
+    int transparent;
+    bool masked;
+  } turns[] = {{0.0f, 1.0f, 20, 15, 2, true},
+               {kThirtyDegrees, 1.5f, 22, 19, 0, false},
+               {-2.0f, 0.7f, -3, 40, 1, false},
+               {1.0f, -2.0f, 30, 5, 0, true}};
+  int points[8];
+  FlippedQuadPoints(8, 6, 20, 15, 0.0f, 1.0f, points);
+  EXPECT_EQ(std::vector<int>(points, points + 8),
+            (std::vector<int>{24, 12, 16, 12, 24, 18, 16, 18}));
   for (const auto &t : turns) {
-    quads.calls.clear();
-    MemImgDrawRotated(&dest.image, &source.image, t.x, t.y, t.angle, t.scale, 0, 1, nullptr);
-    int want[8];
-    FlippedQuadPoints(8, 6, t.x, t.y, t.angle, t.scale, want);
-    ASSERT_EQ(quads.calls.size(), 1u);
-    EXPECT_EQ(std::vector<int>(quads.calls[0].points, quads.calls[0].points + 8),
-              std::vector<int>(want, want + 8))
-        << t.angle;
+    MakeNoiseDest(&dest, 1, 5);
+    std::vector<uint8_t> want = dest.buffer;
+    MEMIMG predicted = dest.image;
+    predicted.pixels = want.data() + (dest.image.pixels - dest.buffer.data());
+    const MEMIMG *maskImage = t.masked ? &mask.image : nullptr;
+    FlippedQuadPoints(8, 6, t.x, t.y, t.angle, t.scale, points);
+    ASSERT_TRUE(RefDrawQuad(&predicted, &source.image, points, t.transparent, maskImage,
+                            g_drawSettings));
+    MemImgDrawRotated(&dest.image, &source.image, t.x, t.y, t.angle, t.scale, t.transparent, 1,
+                      maskImage);
+    EXPECT_EQ(FirstDifference(dest.buffer, want, dest.image.base->pitch), "") << t.angle;
   }
+  // The unturned mirror shows source column 24 - x at column x.
+  MakeNoiseDest(&dest, 1, 6);
+  MemImgDrawRotated(&dest.image, &source.image, 20, 15, 0.0f, 1.0f, 0, 1, nullptr);
+  EXPECT_EQ(RefReadPixel(&dest.image, 17, 12), 0xFF000007u);
 }
 
 TEST_F(RotatedExamples, BoxOutsideTheDrawAreaDrawsNothing) {
@@ -287,17 +279,15 @@ TEST_F(RotatedExamples, PaletteKeyComparesTheIndex) {
 // Arguments beyond what the 14.18 arithmetic holds, and refused images.
 class RotatedLimits : public RotatedExamples {
  protected:
-  // Draws on both roads and expects neither a pixel nor a quad.
+  // Draws on both roads and expects no pixel.
   void ExpectNothing(const MEMIMG *source, float angle, float scale, int x = 20, int y = 20,
                      const MEMIMG *mask = nullptr, bool flipRoadToo = true) {
     TestImage dest;
     MakeNoiseDest(&dest, source->base->formatCode, 9);
     const std::vector<uint8_t> before = dest.buffer;
-    quads.calls.clear();
     MemImgDrawRotated(&dest.image, source, x, y, angle, scale, 0, 0, mask);
     if (flipRoadToo) MemImgDrawRotated(&dest.image, source, x, y, angle, scale, 0, 1, mask);
     EXPECT_EQ(dest.buffer, before) << "angle " << angle << " scale " << scale;
-    EXPECT_TRUE(quads.calls.empty()) << "angle " << angle << " scale " << scale;
   }
 };
 
@@ -317,15 +307,13 @@ TEST_F(RotatedLimits, ConversionsOutOfRangeDrawNothing) {
   // Steps beyond an int (the mirrored draw takes no steps).
   ExpectNothing(&source.image, 0.3f, 1.0e-5f, 20, 20, nullptr, false);
   // Corners that fit in 14.18 only as 64-bit numbers, in whole pixels
-  // beyond an int: no quad.
-  quads.calls.clear();
+  // beyond an int or beyond the triangle's range: nothing.
   TestImage dest;
   MakeNoiseDest(&dest, 1, 10);
+  const std::vector<uint8_t> before = dest.buffer;
   MemImgDrawRotated(&dest.image, &source.image, 2147483647, 0, 0.0f, 1.0f, 0, 1, nullptr);
-  EXPECT_TRUE(quads.calls.empty());
   MemImgDrawRotated(&dest.image, &source.image, 2147483640, 0, 0.0f, 1.0f, 0, 1, nullptr);
-  ASSERT_EQ(quads.calls.size(), 1u);
-  EXPECT_EQ(quads.calls[0].points[0], 2147483644);
+  EXPECT_EQ(dest.buffer, before);
 }
 
 TEST_F(RotatedLimits, OversizedSourcesAndMasksDrawNothingOnTheScanRoad) {
