@@ -6,7 +6,6 @@
 #include <new>
 
 #include "core/archive/archive.h"
-#include "core/base/platform.h"
 #include "core/debug/memory.h"
 #include "core/files/file_plain.h"
 #include "graphics/text/char_class.h"
@@ -56,9 +55,9 @@ bool ParseHeader(KrzArchive *a, const unsigned char *bytes) {
          h.dataStart <= a->size;
 }
 
-void WaitUntilIdle(FileHandle file) {
-  while (Disk().idleCheck(file) == 0) PlatformSleep(0);
-}
+// The position once every read posted to the file has arrived: asking for
+// it waits for the file's worker rather than polling it.
+int SettledPosition(FileHandle file) { return Disk().tell(file); }
 
 // Reads the magic under the default (or the caller's) key, then under the
 // alternate key; the record keeps the key that worked.
@@ -98,7 +97,7 @@ bool StartImageLoad(KrzArchive *a) {
 // Releases whatever the record holds; the caller's image is scrambled back.
 void ReleaseArchive(KrzArchive *a) {
   if (a->file) {
-    if (a->backgroundLoad) WaitUntilIdle(a->file);
+    if (a->backgroundLoad) SettledPosition(a->file);
     Disk().close(a->file);
   }
   if (a->callerImage) {
@@ -117,9 +116,9 @@ int OpenArchiveFromFile(KrzArchive *archive, const char *path, const char *keySt
   KrzArchive a;
   memset(&a, 0, sizeof(a));
   MakeArchiveKey(keyString, a.key);
-  // Reads go through the worker of an asynchronous file, so a whole-image
-  // load can run in the background.
-  a.file = Disk().open(path, 0, 1, 1);
+  // Only a background load needs the file's worker thread; every other read
+  // is waited for at once, and a direct read costs no thread round trip.
+  a.file = Disk().open(path, 0, 1, toMemory && async ? 1 : 0);
   if (!a.file) return -1;
   a.lock = new (std::nothrow) std::mutex;
   bool ok = a.lock && Disk().seek(a.file, 0, 2) == 0;
@@ -189,9 +188,8 @@ int OpenArchiveMemory(KrzArchive *archive, void *image, int size, const char *ke
 
 int FinishArchiveLoad(KrzArchive *a) {
   if (!a->backgroundLoad) return IsArchiveOpen(a) ? 0 : -1;
-  WaitUntilIdle(a->file);
   a->backgroundLoad = 0;
-  const bool complete = Disk().tell(a->file) == a->size;
+  const bool complete = SettledPosition(a->file) == a->size;
   Disk().close(a->file);
   a->file = 0;
   if (!complete) {
@@ -231,8 +229,7 @@ int ReadArchiveBytes(KrzArchive *a, void *buffer, int size, int64_t offset) {
     return -1;
   }
   Disk().read(buffer, size, 1, file);
-  WaitUntilIdle(file);
-  if (Disk().tell(file) != offset + size) return -1;
+  if (SettledPosition(file) != offset + size) return -1;
   ArchiveXor(a->key, buffer, size, offset);
   return 0;
 }
