@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "core/debug/memory.h"
 #include "graphics/images/image_loaders.h"
 #include "velvane.h"
 
@@ -106,6 +107,17 @@ inline void PutLe16(Bytes *out, uint32_t v) {
 inline void PutLe32(Bytes *out, uint32_t v) {
   PutLe16(out, v & 0xFFFF);
   PutLe16(out, v >> 16);
+}
+
+// Every file must be refused by the reader, leaving no block allocated.
+inline void ExpectAllRefused(ImageLoaderFunction reader, const std::vector<Bytes> &files) {
+  const int blocks = GetAllocatedBlockCount();
+  for (size_t i = 0; i < files.size(); ++i) {
+    BASEIMAGE image;
+    EXPECT_EQ(-1, ReadWith(reader, files[i], &image)) << "file " << i;
+    EXPECT_EQ(nullptr, image.pixels) << "file " << i;
+    EXPECT_EQ(blocks, GetAllocatedBlockCount()) << "file " << i;
+  }
 }
 
 #endif  // VELVANE_TESTS_IMAGE_FIXTURES_H
