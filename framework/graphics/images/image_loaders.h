@@ -78,6 +78,18 @@ int LoadImageToBaseImage(const char *path, const void *data, int size, int fromM
 int MakeDibFromBaseImage(const BASEIMAGE *image, DibInfo *info, void **bits, int forceCopy,
                          int force24);
 
+// 1 when the portable widening below takes the bitmap's kind: 1-bit,
+// 16-bit plain, or bit fields at 16 or 32 bits.
+int CanWidenDibTo24(const DibInfoHeader *header);
+// Draws a bitmap of that kind into 24-bit rows (blue, green, red) of
+// outPitch bytes, top to bottom, widening narrow channels as the platform's
+// bitmap drawing does. palette holds 256 entries, masks red, green and blue
+// (used for bit fields). bits holds |height| rows of the bitmap's stride.
+void WidenDibTo24(const DibInfoHeader *header, const uint8_t (*palette)[4],
+                  const uint32_t masks[3], const uint8_t *bits, uint8_t *out, int outPitch);
+// Bytes of one bitmap row: width x bits rounded up to whole 32-bit words.
+int64_t DibStride(int64_t width, int bitCount);
+
 // The two built-in run-length-encoded TGA images: an 8 x 8 opaque white
 // picture and a 256 x 8 ramp of four greys.
 enum { WHITE_IMAGE_TGA_SIZE = 84, TOON_RAMP_TGA_SIZE = 172 };

@@ -132,10 +132,7 @@ TEST_P(DdsCaseTest, ReadsExactlyTheLevelsData) {
   ExpectAllRefused(DdsImageLoader, {Bytes(file.begin(), file.end() - 1)});
 }
 
-INSTANTIATE_TEST_SUITE_P(Dds, DdsCaseTest, testing::ValuesIn(kDdsCases),
-                         [](const testing::TestParamInfo<DdsCase> &info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Dds, DdsCaseTest, testing::ValuesIn(kDdsCases), CaseName());
 
 TEST_F(DdsLoaderTest, D3dFormatCodesGiveTheirMasks) {
   DdsSpec s;

@@ -4,11 +4,13 @@
 #ifndef VELVANE_TESTS_IMAGE_FIXTURES_H
 #define VELVANE_TESTS_IMAGE_FIXTURES_H
 
+#include <gtest/gtest.h>
 #include <png.h>
 #include <stdint.h>
 #include <string.h>
 
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "core/debug/memory.h"
@@ -108,6 +110,14 @@ inline void PutLe32(Bytes *out, uint32_t v) {
   PutLe16(out, v & 0xFFFF);
   PutLe16(out, v >> 16);
 }
+
+// Names a parameterised case after its table row.
+struct CaseName {
+  template <typename Case>
+  std::string operator()(const testing::TestParamInfo<Case> &info) const {
+    return info.param.name;
+  }
+};
 
 // Every file must be refused by the reader, leaving no block allocated.
 inline void ExpectAllRefused(ImageLoaderFunction reader, const std::vector<Bytes> &files) {

@@ -79,8 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                              Data(colour_pnm, colour_pnm_len)},
                     JpegCase{"Grey", Data(grey_jpg, grey_jpg_len), Data(grey_pnm, grey_pnm_len)},
                     JpegCase{"Progressive", Data(progressive_jpg, progressive_jpg_len),
-                             Data(progressive_pnm, progressive_pnm_len)}),
-    [](const testing::TestParamInfo<JpegCase> &info) { return std::string(info.param.name); });
+                             Data(progressive_pnm, progressive_pnm_len)}), CaseName());
 
 TEST_F(JpegLoaderTest, GreyIsAPalettedGreyRamp) {
   ASSERT_EQ(0, ReadWith(JpegImageLoader, Data(grey_jpg, grey_jpg_len), &image));

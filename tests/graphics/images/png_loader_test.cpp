@@ -95,10 +95,7 @@ TEST_P(PngCaseTest, DecodesToExactPixels) {
   EXPECT_EQ(c.firstRow, RowBytes(image, 0, image.pitch));
 }
 
-INSTANTIATE_TEST_SUITE_P(Png, PngCaseTest, testing::ValuesIn(kPngCases),
-                         [](const testing::TestParamInfo<PngCase> &info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Png, PngCaseTest, testing::ValuesIn(kPngCases), CaseName());
 
 TEST_F(PngLoaderTest, PaletteEntriesPastTheFilesAreBlack) {
   PngSpec s = Spec(4, 1, PNG_COLOR_TYPE_PALETTE, 4, {{0x12, 0x3F}});

@@ -141,10 +141,7 @@ TEST_P(TgaCaseTest, DecodesToExactPixels) {
                             static_cast<uint8_t *>(image.pixels) + c.pixels.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Tga, TgaCaseTest, testing::ValuesIn(kTgaCases),
-                         [](const testing::TestParamInfo<TgaCase> &info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Tga, TgaCaseTest, testing::ValuesIn(kTgaCases), CaseName());
 
 TEST_F(TgaLoaderTest, FormatsByDepth) {
   TgaSpec s;
