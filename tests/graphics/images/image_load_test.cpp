@@ -73,6 +73,19 @@ TEST_F(ImageLoadTest, EmptyDataIsRefusedByEveryReader) {
   EXPECT_EQ(-1, LoadImageAsBaseImage("missing.png", nullptr, 0, 0, &image, 0));
 }
 
+// Every file passes the PNG and JPEG readers, so their libraries must not
+// print their diagnostics.
+TEST_F(ImageLoadTest, TheLibrariesPrintNothing) {
+  Bytes badCrc = MakeSolidRgbPng(4, 4, 1, 2, 3);
+  badCrc[29] ^= 0xFF;  // the header chunk's CRC
+  Bytes jpegLike = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0};
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(-1, LoadFromBytes(badCrc, &image));
+  EXPECT_EQ(-1, LoadFromBytes(jpegLike, &image));
+  EXPECT_EQ(-1, LoadFromBytes(Bytes(100, 0x42), &image));
+  EXPECT_EQ("", testing::internal::GetCapturedStderr());
+}
+
 TEST_F(ImageLoadTest, ReverseMirrorsEachRow) {
   PngSpec s;
   s.width = 3;

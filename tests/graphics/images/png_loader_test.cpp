@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <zlib.h>
+
 #include <string>
 
 #include "graphics/images/base_image.h"
@@ -175,8 +177,10 @@ TEST_F(PngLoaderTest, MalformedFilesFailWithoutLeaks) {
   Bytes huge = good;
   huge[16] = 0;
   huge[17] = 0;
-  huge[18] = 0x40;  // width 16,385 (CRC no longer matches either)
+  huge[18] = 0x40;  // width 16,385, with the header's CRC made to match
   huge[19] = 0x01;
+  const uLong crc = crc32(0, &huge[12], 17);
+  for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
   bad.push_back(huge);
   ExpectAllRefused(PngImageLoader, bad);
 }
