@@ -39,6 +39,16 @@ const uint32_t kWhite = 0x00FFFFFF;
 
 inline uint32_t KeyOf(int code) { return code == 0 ? kKey565 : kKey8888; }
 
+const double kPi = 3.14159265358979323846;
+
+// The references' names of the 565 and 8888 screen formats.
+inline uint32_t SdlScreenFormat(int code) {
+  return code == 0 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_XRGB8888;
+}
+inline pixman_format_code_t PixmanScreenFormat(int code) {
+  return code == 0 ? PIXMAN_r5g6b5 : PIXMAN_x8r8g8b8;
+}
+
 inline uint32_t NextRandom(uint32_t *state) {
   uint32_t x = *state;
   x ^= x << 13;
@@ -188,10 +198,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run &run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      // With repetitions the median stands for the case (it comes after
+      // the single runs and replaces them).
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if ((run.run_type != Run::RT_Iteration && !median) || run.error_occurred) continue;
       auto it = run.counters.find("Mpix/s");
       if (it == run.counters.end()) continue;
-      const std::string name = run.benchmark_name();
+      const std::string name = run.run_name.str();
       const size_t slash = name.find('/');
       if (slash == std::string::npos) continue;
       std::string impl = name.substr(slash + 1);

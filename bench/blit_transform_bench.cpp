@@ -17,9 +17,9 @@ using blit_bench::kScreenHeight;
 using blit_bench::kScreenWidth;
 using blit_bench::kWhite;
 
-const double kPi = 3.14159265358979323846;
-uint32_t SdlFormat(int code) { return code == 0 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_XRGB8888; }
-pixman_format_code_t PixmanFormat(int code) { return code == 0 ? PIXMAN_r5g6b5 : PIXMAN_x8r8g8b8; }
+using blit_bench::kPi;
+uint32_t SdlFormat(int code) { return blit_bench::SdlScreenFormat(code); }
+pixman_format_code_t PixmanFormat(int code) { return blit_bench::PixmanScreenFormat(code); }
 
 void FillSource(BenchImage *image, int code, bool keyed) {
   if (keyed)

@@ -10,19 +10,13 @@
 
 #include <vector>
 
+#include "fuzz_input.h"
 #include "graphics/images/base_image.h"
 #include "velvane.h"
 
 namespace {
 
-struct Input {
-  const uint8_t *data;
-  size_t size;
-  size_t pos;
-  uint32_t Byte() { return pos < size ? data[pos++] : 0; }
-  uint32_t Word() { return Byte() | Byte() << 8 | Byte() << 16 | Byte() << 24; }
-  int Range(int lo, int hi) { return lo + static_cast<int>(Byte() % static_cast<uint32_t>(hi - lo + 1)); }
-};
+typedef FuzzInput Input;
 
 const uint32_t kStandard[][5] = {
     {8, 0xFF0000, 0xFF00, 0xFF, 0},       {24, 0xFF0000, 0xFF00, 0xFF, 0},

@@ -589,7 +589,8 @@ TEST_F(TriangleTest, ModeZeroNumbersByHand) {
     uint32_t got;
     if (r.kind == TEST_SOURCE_PALETTE) {
       TestImage source, dest;
-      source.Create(2, 2, 1, 1, 1, 0, 0, true);  // palette with the alpha flag set
+      source.Create(2, 2, 1, 1, 0, 0, 0, true);
+      source.image.base->alphaFlag = 1;  // a palette image whose base also says alpha
       memset(source.buffer.data(), (int)r.s, source.buffer.size());
       const uint32_t entry = 0x80112233u;
       for (int i = 0; i < 256; ++i) memcpy((uint8_t *)source.image.base->palette + 4 * i, &entry, 4);

@@ -1,0 +1,384 @@
+// The software triangle and the quad draw against SDL's software renderer
+// (SDL_RenderGeometry, nearest; keyed through a binary-alpha texture with
+// blending; each scene's triangles in one call, flushed inside the timed
+// region) and pixman (solid triangles through an a1 mask, one call per
+// triangle, and a solid rectangle fill of the same pixel count); the quad
+// against SDL_RenderCopyEx and pixman's affine nearest composite (a generic
+// path). Same seeded scenes for everyone, one thread; pixels are counted
+// per implementation, outside the timed region.
+#include "blit_bench_common.h"
+
+#include <math.h>
+
+#include <functional>
+
+#include "softrender/blit/blit.h"
+#include "softrender/triangle/triangle.h"
+
+namespace {
+
+using namespace blit_bench;
+
+const int kTextureSize = 256;
+
+// One scene: right-angled triangles with legs of about leg pixels, turned
+// at random, spread over the screen; textured from a 256 x 256 source
+// (plain or keyed) or flat.
+enum Fill { FILL_FLAT, FILL_PLAIN, FILL_KEYED };
+
+struct Scene {
+  int code;
+  int leg;
+  int fill;
+};
+
+struct Triangle {
+  int corners[TRIANGLE_CORNER_INTS];
+};
+
+int TriangleCount(int leg) { return leg <= 6 ? 4000 : (leg <= 48 ? 400 : 12); }
+
+std::vector<Triangle> MakeTriangles(int leg) {
+  uint32_t rng = 12345u + (uint32_t)leg;
+  std::vector<Triangle> out;
+  const int texLeg = leg < kTextureSize - 1 ? leg : kTextureSize - 1;
+  for (int i = 0; i < TriangleCount(leg); ++i) {
+    const double a = (blit_bench::NextRandom(&rng) % 3600) * kPi / 1800;
+    const int cx = (int)(blit_bench::NextRandom(&rng) % kScreenWidth);
+    const int cy = (int)(blit_bench::NextRandom(&rng) % kScreenHeight);
+    const int u0 = (int)(blit_bench::NextRandom(&rng) % (uint32_t)(kTextureSize - texLeg));
+    const int v0 = (int)(blit_bench::NextRandom(&rng) % (uint32_t)(kTextureSize - texLeg));
+    const double l = leg * (0.8 + (blit_bench::NextRandom(&rng) % 41) / 100.0);
+    Triangle t = {{cx, cy, u0, v0,
+                   cx + (int)lround(l * cos(a)), cy + (int)lround(l * sin(a)), u0 + texLeg, v0,
+                   cx - (int)lround(l * sin(a)), cy + (int)lround(l * cos(a)), u0, v0 + texLeg}};
+    out.push_back(t);
+  }
+  return out;
+}
+
+void FillTexture(BenchImage *image, int code, bool keyed) {
+  if (keyed)
+    blit_bench::FillSprite(image, KeyOf(code), 7);
+  else
+    blit_bench::FillNoise(image, 7);
+}
+
+// Pixels one implementation writes for a scene: each triangle drawn alone
+// in white onto a black 8888 screen, the non-black pixels counted and
+// cleared again.
+double CountScene(const std::vector<Triangle> &tris,
+                  const std::function<void(BenchImage *, const Triangle &)> &draw) {
+  BenchImage screen(kScreenWidth, kScreenHeight, 1, 0, 0);
+  for (int y = 0; y < kScreenHeight; ++y) memset(screen.row(y), 0, (size_t)screen.pitch());
+  double total = 0;
+  for (const Triangle &t : tris) {
+    draw(&screen, t);
+    for (int y = 0; y < kScreenHeight; ++y) {
+      uint32_t *row = (uint32_t *)screen.row(y);
+      for (int x = 0; x < kScreenWidth; ++x)
+        if (row[x] & 0x00FFFFFFu) {
+          ++total;
+          row[x] = 0;
+        }
+    }
+  }
+  return total;
+}
+
+// ---------------------------------------------------------------------------
+// Framework
+
+void VelvaneTriangles(benchmark::State &state, Scene s) {
+  const std::vector<Triangle> tris = MakeTriangles(s.leg);
+  BenchImage texture(kTextureSize, kTextureSize, s.code, 0, KeyOf(s.code));
+  BenchImage dest(kScreenWidth, kScreenHeight, s.code, 0, 0);
+  FillTexture(&texture, s.code, s.fill == FILL_KEYED);
+  blit_bench::FillNoise(&dest, 3);
+  blit_bench::SetDrawState(0, 0, kWhite, kScreenWidth, kScreenHeight);
+  const MEMIMG *source = s.fill == FILL_FLAT ? nullptr : texture.get();
+  const int transparent = s.fill == FILL_KEYED ? 1 : 0;
+  for (auto _ : state) {
+    for (const Triangle &t : tris)
+      MemImgDrawTriangle(dest.get(), source, t.corners, transparent, nullptr, 0x1234);
+    benchmark::ClobberMemory();
+  }
+  BenchImage white(kTextureSize, kTextureSize, 1, 0, 0);
+  for (int y = 0; y < kTextureSize; ++y) memset(white.row(y), 0xFF, (size_t)white.pitch());
+  const double pixels = CountScene(tris, [&](BenchImage *screen, const Triangle &t) {
+    MemImgDrawTriangle(screen->get(), source ? white.get() : nullptr, t.corners, 0, nullptr,
+                       0x00FFFFFF);
+  });
+  CountPixels(state, pixels);
+  state.counters["tri/s"] =
+      benchmark::Counter((double)tris.size() * (double)state.iterations(), benchmark::Counter::kIsRate);
+}
+
+// ---------------------------------------------------------------------------
+// SDL: the software renderer's geometry path
+
+struct SdlTarget {
+  SDL_Surface *surface = nullptr;
+  SDL_Renderer *renderer = nullptr;
+  SDL_Texture *texture = nullptr;
+
+  SdlTarget(BenchImage *dest, int code, BenchImage *texturePixels, bool keyed) {
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    surface = blit_bench::SdlView(dest, SdlScreenFormat(code));
+    renderer = SDL_CreateSoftwareRenderer(surface);
+    if (!renderer || !texturePixels) return;
+    const uint32_t format = keyed ? (uint32_t)SDL_PIXELFORMAT_ARGB8888
+                                  : SdlScreenFormat(texturePixels->get()->base->formatCode);
+    SDL_Surface *src = blit_bench::SdlView(texturePixels, format);
+    texture = SDL_CreateTextureFromSurface(renderer, src);
+    SDL_FreeSurface(src);
+    if (texture) SDL_SetTextureBlendMode(texture, keyed ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+  }
+  ~SdlTarget() {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (surface) SDL_FreeSurface(surface);
+  }
+};
+
+std::vector<SDL_Vertex> SdlVertices(const std::vector<Triangle> &tris, SDL_Color colour) {
+  std::vector<SDL_Vertex> v;
+  for (const Triangle &t : tris)
+    for (int i = 0; i < 3; ++i) {
+      const int *c = t.corners + 4 * i;
+      SDL_Vertex vertex;
+      vertex.position = {(float)c[0], (float)c[1]};
+      vertex.color = colour;
+      vertex.tex_coord = {(float)c[2] / kTextureSize, (float)c[3] / kTextureSize};
+      v.push_back(vertex);
+    }
+  return v;
+}
+
+void SdlTriangles(benchmark::State &state, Scene s) {
+  const std::vector<Triangle> tris = MakeTriangles(s.leg);
+  const bool keyed = s.fill == FILL_KEYED;
+  // A keyed texture is a binary-alpha copy of the keyed sprite.
+  BenchImage scene(kTextureSize, kTextureSize, s.code, 0, KeyOf(s.code));
+  FillTexture(&scene, s.code, keyed);
+  BenchImage keyedCopy(kTextureSize, kTextureSize, 1, 1, 0);
+  if (keyed) {
+    BenchImage scene8888(kTextureSize, kTextureSize, 1, 0, 0);
+    FillTexture(&scene8888, 1, true);
+    blit_bench::MakeBinaryAlphaCopy(&scene8888, KeyOf(1), &keyedCopy);
+  }
+  BenchImage dest(kScreenWidth, kScreenHeight, s.code, 0, 0);
+  blit_bench::FillNoise(&dest, 3);
+  BenchImage *texturePixels = s.fill == FILL_FLAT ? nullptr : (keyed ? &keyedCopy : &scene);
+  SdlTarget target(&dest, s.code, texturePixels, keyed);
+  if (!target.renderer || (texturePixels && !target.texture)) {
+    state.SkipWithError("no SDL software renderer");
+    return;
+  }
+  SDL_SetRenderDrawBlendMode(target.renderer, SDL_BLENDMODE_NONE);
+  const std::vector<SDL_Vertex> vertices = SdlVertices(tris, SDL_Color{0x12, 0x34, 0x56, 0xFF});
+  for (auto _ : state) {
+    SDL_RenderGeometry(target.renderer, target.texture, vertices.data(), (int)vertices.size(),
+                       nullptr, 0);
+    SDL_RenderFlush(target.renderer);
+    benchmark::ClobberMemory();
+  }
+  // Counting: white, each triangle alone (an all-white texture when textured).
+  BenchImage whiteTexture(kTextureSize, kTextureSize, 1, 0, 0);
+  for (int y = 0; y < kTextureSize; ++y) memset(whiteTexture.row(y), 0xFF, (size_t)whiteTexture.pitch());
+  const double pixels = CountScene(tris, [&](BenchImage *screen, const Triangle &t) {
+    SdlTarget counter(screen, 1, texturePixels ? &whiteTexture : nullptr, false);
+    SDL_SetRenderDrawBlendMode(counter.renderer, SDL_BLENDMODE_NONE);
+    const std::vector<SDL_Vertex> one = SdlVertices({t}, SDL_Color{0xFF, 0xFF, 0xFF, 0xFF});
+    SDL_RenderGeometry(counter.renderer, counter.texture, one.data(), 3, nullptr, 0);
+    SDL_RenderFlush(counter.renderer);
+  });
+  CountPixels(state, pixels);
+  state.counters["tri/s"] =
+      benchmark::Counter((double)tris.size() * (double)state.iterations(), benchmark::Counter::kIsRate);
+}
+
+// ---------------------------------------------------------------------------
+// pixman: solid triangles through an a1 mask, and a rectangle fill
+
+pixman_triangle_t PixmanTriangle(const Triangle &t) {
+  // Pixel centres, as the framework's corners are.
+  pixman_triangle_t p;
+  pixman_point_fixed_t *points[3] = {&p.p1, &p.p2, &p.p3};
+  for (int i = 0; i < 3; ++i) {
+    points[i]->x = pixman_double_to_fixed(t.corners[4 * i] + 0.5);
+    points[i]->y = pixman_double_to_fixed(t.corners[4 * i + 1] + 0.5);
+  }
+  return p;
+}
+
+void PixmanSolidTriangles(benchmark::State &state, Scene s) {
+  const std::vector<Triangle> tris = MakeTriangles(s.leg);
+  std::vector<pixman_triangle_t> ptris;
+  for (const Triangle &t : tris) ptris.push_back(PixmanTriangle(t));
+  BenchImage dest(kScreenWidth, kScreenHeight, s.code, 0, 0);
+  blit_bench::FillNoise(&dest, 3);
+  pixman_image_t *dst = blit_bench::PixmanView(&dest, PixmanScreenFormat(s.code));
+  const pixman_color_t colour = {0x1200, 0x3400, 0x5600, 0xFFFF};
+  pixman_image_t *solid = pixman_image_create_solid_fill(&colour);
+  for (auto _ : state) {
+    for (const pixman_triangle_t &t : ptris)
+      pixman_composite_triangles(PIXMAN_OP_OVER, solid, dst, PIXMAN_a1, 0, 0, 0, 0, 1, &t);
+    benchmark::ClobberMemory();
+  }
+  const pixman_color_t white = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+  pixman_image_t *whiteFill = pixman_image_create_solid_fill(&white);
+  const double pixels = CountScene(tris, [&](BenchImage *screen, const Triangle &t) {
+    pixman_image_t *view = blit_bench::PixmanView(screen, PIXMAN_x8r8g8b8);
+    const pixman_triangle_t p = PixmanTriangle(t);
+    pixman_composite_triangles(PIXMAN_OP_OVER, whiteFill, view, PIXMAN_a1, 0, 0, 0, 0, 1, &p);
+    pixman_image_unref(view);
+  });
+  CountPixels(state, pixels);
+  state.counters["tri/s"] =
+      benchmark::Counter((double)tris.size() * (double)state.iterations(), benchmark::Counter::kIsRate);
+  pixman_image_unref(whiteFill);
+  pixman_image_unref(solid);
+  pixman_image_unref(dst);
+}
+
+// Rectangles of the same total area as the framework's flat scene: one per
+// triangle, leg pixels wide (at most the screen), its pixel count high.
+void PixmanFillSameArea(benchmark::State &state, Scene s) {
+  const std::vector<Triangle> tris = MakeTriangles(s.leg);
+  BenchImage dest(kScreenWidth, kScreenHeight, s.code, 0, 0);
+  blit_bench::FillNoise(&dest, 3);
+  std::vector<pixman_box32_t> boxes;
+  uint32_t rng = 99;
+  double area = 0;
+  for (const Triangle &t : tris) {
+    const double each = CountScene({t}, [](BenchImage *screen, const Triangle &one) {
+      MemImgDrawTriangle(screen->get(), nullptr, one.corners, 0, nullptr, 0x00FFFFFF);
+    });
+    const int w = s.leg < kScreenWidth ? (s.leg > 0 ? s.leg : 1) : kScreenWidth;
+    const int h = (int)lround(each / w);
+    if (h <= 0) continue;
+    const int x = (int)(blit_bench::NextRandom(&rng) % (uint32_t)(kScreenWidth - w + 1));
+    const int y = (int)(blit_bench::NextRandom(&rng) % (uint32_t)(kScreenHeight - (h < kScreenHeight ? h : kScreenHeight) + 1));
+    boxes.push_back({x, y, x + w, y + h < kScreenHeight ? y + h : kScreenHeight});
+    area += (double)w * ((y + h < kScreenHeight ? y + h : kScreenHeight) - y);
+  }
+  pixman_image_t *dst = blit_bench::PixmanView(&dest, PixmanScreenFormat(s.code));
+  const pixman_color_t colour = {0x1200, 0x3400, 0x5600, 0xFFFF};
+  for (auto _ : state) {
+    pixman_image_fill_boxes(PIXMAN_OP_SRC, dst, &colour, (int)boxes.size(), boxes.data());
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, area);
+  pixman_image_unref(dst);
+}
+
+// ---------------------------------------------------------------------------
+// The quad: a 256 x 192 image turned by 30 degrees at scale 1.5, mirrored
+// (the rotated draw's quad road) for the framework
+
+const int kQuadWidth = 256, kQuadHeight = 192;
+const double kQuadDegrees = 30.0, kQuadScale = 1.5;
+
+double QuadPixels(void) { return kQuadWidth * kQuadHeight * kQuadScale * kQuadScale; }
+
+void VelvaneQuad(benchmark::State &state, int code) {
+  BenchImage source(kQuadWidth, kQuadHeight, code, 0, KeyOf(code));
+  BenchImage dest(kScreenWidth, kScreenHeight, code, 0, 0);
+  blit_bench::FillNoise(&source, 7);
+  blit_bench::FillNoise(&dest, 3);
+  blit_bench::SetDrawState(0, 0, kWhite, kScreenWidth, kScreenHeight);
+  for (auto _ : state) {
+    MemImgDrawRotated(dest.get(), source.get(), kScreenWidth / 2, kScreenHeight / 2,
+                      (float)(kQuadDegrees * kPi / 180), (float)kQuadScale, 0, 1, nullptr);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, QuadPixels());
+}
+
+void SdlQuad(benchmark::State &state, int code) {
+  BenchImage source(kQuadWidth, kQuadHeight, code, 0, KeyOf(code));
+  BenchImage dest(kScreenWidth, kScreenHeight, code, 0, 0);
+  blit_bench::FillNoise(&source, 7);
+  blit_bench::FillNoise(&dest, 3);
+  SdlTarget target(&dest, code, &source, false);
+  if (!target.texture) {
+    state.SkipWithError("no SDL software renderer");
+    return;
+  }
+  const int w = (int)lround(kQuadWidth * kQuadScale), h = (int)lround(kQuadHeight * kQuadScale);
+  const SDL_Rect to = {kScreenWidth / 2 - w / 2, kScreenHeight / 2 - h / 2, w, h};
+  for (auto _ : state) {
+    SDL_RenderCopyEx(target.renderer, target.texture, nullptr, &to, kQuadDegrees, nullptr,
+                     SDL_FLIP_HORIZONTAL);
+    SDL_RenderFlush(target.renderer);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, QuadPixels());
+}
+
+// Generic path: an affine transform with nearest filtering over the turned
+// image's bounding box.
+void PixmanAffineQuad(benchmark::State &state, int code) {
+  BenchImage source(kQuadWidth, kQuadHeight, code, 0, 0);
+  BenchImage dest(kScreenWidth, kScreenHeight, code, 0, 0);
+  blit_bench::FillNoise(&source, 7);
+  blit_bench::FillNoise(&dest, 3);
+  pixman_image_t *src = blit_bench::PixmanView(&source, PixmanScreenFormat(code));
+  pixman_image_t *dst = blit_bench::PixmanView(&dest, PixmanScreenFormat(code));
+  const double a = kQuadDegrees * kPi / 180, c = cos(a) / kQuadScale, sn = sin(a) / kQuadScale;
+  const double cx = kScreenWidth / 2.0, cy = kScreenHeight / 2.0;
+  // Destination pixel -> source point, mirrored left to right.
+  const double tx = kQuadWidth / 2.0 + (c * cx + sn * cy), ty = kQuadHeight / 2.0 - (-sn * cx + c * cy);
+  pixman_transform_t t = {{{pixman_double_to_fixed(-c), pixman_double_to_fixed(-sn), pixman_double_to_fixed(tx)},
+                           {pixman_double_to_fixed(-sn), pixman_double_to_fixed(c), pixman_double_to_fixed(ty)},
+                           {0, 0, pixman_fixed_1}}};
+  pixman_image_set_transform(src, &t);
+  pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
+  pixman_image_set_repeat(src, PIXMAN_REPEAT_NONE);
+  const double hw = kQuadWidth * kQuadScale / 2, hh = kQuadHeight * kQuadScale / 2;
+  const double ex = fabs(hw * cos(a)) + fabs(hh * sin(a)), ey = fabs(hw * sin(a)) + fabs(hh * cos(a));
+  const int x = (int)floor(cx - ex), y = (int)floor(cy - ey);
+  const int w = (int)ceil(2 * ex) + 1, h = (int)ceil(2 * ey) + 1;
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, x, y, 0, 0, x, y, w, h);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, QuadPixels());
+  pixman_image_unref(src);
+  pixman_image_unref(dst);
+}
+
+// ---------------------------------------------------------------------------
+// Registration: "<case>/<implementation>".
+
+void RegisterAll(void) {
+  using blit_bench::Register;
+  static const char *kFills[] = {"flat", "textured", "keyed"};
+  for (int code = 0; code < 2; ++code)
+    for (int leg : {6, 48, 360})
+      for (int fill = 0; fill < 3; ++fill) {
+        const Scene s = {code, leg, fill};
+        const std::string name = std::string("tri") + std::to_string(leg) + "_" + kFills[fill] +
+                                 "_" + (code == 0 ? "565" : "8888");
+        Register(name, "velvane", VelvaneTriangles, s);
+        Register(name, "sdl_geometry", SdlTriangles, s);
+        if (fill == FILL_FLAT) {
+          Register(name, "pixman_triangles", PixmanSolidTriangles, s);
+          Register(name, "pixman_fill_same_area", PixmanFillSameArea, s);
+        }
+      }
+  for (int code = 0; code < 2; ++code) {
+    const std::string name = std::string("quad30_x1.5_") + (code == 0 ? "565" : "8888");
+    Register(name, "velvane", VelvaneQuad, code);
+    Register(name, "sdl_copyex", SdlQuad, code);
+    Register(name, "pixman_affine_generic", PixmanAffineQuad, code);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  RegisterAll();
+  return blit_bench::RunWithRatios(argc, argv);
+}
