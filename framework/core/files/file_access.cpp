@@ -2,6 +2,7 @@
 
 #include <limits.h>
 
+#include "core/archive/archive_file_access.h"
 #include "core/files/file_plain.h"
 #include "core/files/memory_stream.h"
 
@@ -14,9 +15,10 @@ struct FileAccessState {
 
 FileAccessState g_files = {};
 
-// Until archives stand in for folders, the plain disk files are the
-// built-in set.
-const FileAccessFunctions &BuiltInFunctions() { return *GetPlainFileAccessFunctions(); }
+// The built-in set serves every path from disk or from the archive that
+// stands in for one of its folders. (The plain set would be chosen by a
+// plain-file switch, which nothing in the framework sets.)
+const FileAccessFunctions &BuiltInFunctions() { return *GetArchiveFileAccessFunctions(); }
 
 const FileAccessFunctions &Table() {
   if (!g_files.installed) {

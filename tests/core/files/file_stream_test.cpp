@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/archive/archive_file_access.h"
 #include "core/files/file_access.h"
 #include "core/files/file_plain.h"
 #include "core/debug/memory.h"
@@ -276,7 +277,7 @@ TEST(FileAccessTableTest, ForwardsEverySlotOfACallersTableUnchanged) {
 
   // Null puts the built-in set back: real files open again.
   ASSERT_EQ(SelectStreamFunctions(nullptr), 0);
-  EXPECT_EQ(GetFileAccessFunctions()->open, GetPlainFileAccessFunctions()->open);
+  EXPECT_EQ(GetFileAccessFunctions()->open, GetArchiveFileAccessFunctions()->open);
   const std::string path = TestFilePath("restored");
   WriteTestFile(path, kTen, 10);
   FileHandle file = FileAccessOpen(path.c_str(), 0, 1, 0);
