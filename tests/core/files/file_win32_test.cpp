@@ -209,9 +209,8 @@ TEST(Win32FileTest, OpenFailuresGiveZero) {
   EXPECT_EQ(GetAllocatedBlockCount(), blocksBefore);
 }
 
-TEST(Win32FileTest, TheBuiltInTableIsTheWin32Set) {
-  SelectStreamFunctions(nullptr);
-  const FileAccessFunctions *table = GetFileAccessFunctions();
+TEST(Win32FileTest, ThePlainSetIsTheWin32Set) {
+  const FileAccessFunctions *table = GetPlainFileAccessFunctions();
   EXPECT_EQ(table->open, OpenWin32FileStream);
   EXPECT_EQ(table->read, Win32FileRead);
   EXPECT_EQ(table->findClose, Win32FindClose);
