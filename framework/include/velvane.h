@@ -468,6 +468,22 @@ int DeleteSoftImage(int handle);
 int DeleteAllSoftImages(void);
 
 // ---------------------------------------------------------------------------
+// Models
+// ---------------------------------------------------------------------------
+// Model handles carry HANDLE_KIND_MODEL; every model function returns -1
+// while the model system is not running (software rendering).
+
+// Deletes a model instance (its model data goes with its last instance).
+int VLMDeleteInstance(int handle);
+// A new instance over the same model data, at the origin, unrotated, scale
+// 1 and visible; the new handle, or -1.
+int VLMCloneInstance(int handle);
+// Places the instance at x, y, z.
+int VLMSetInstancePosition(int handle, float x, float y, float z);
+// Rotates the instance by Euler angles x, then y, then z (radians).
+int VLMSetInstanceRotation(int handle, float x, float y, float z);
+
+// ---------------------------------------------------------------------------
 // Software renderer
 // ---------------------------------------------------------------------------
 

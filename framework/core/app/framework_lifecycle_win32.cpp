@@ -20,7 +20,7 @@
 #include "graphics/device/graphics_system.h"
 #include "graphics/device/screen_settings.h"
 #include "graphics/images/soft_images.h"
-#include "model/model_system.h"
+#include "model/system/model_system.h"
 #include "sound/sound_services.h"
 
 namespace {

@@ -2,6 +2,51 @@
 
 #include <stddef.h>
 
+#include "core/debug/memory.h"
+
+namespace {
+
+const int kUncheckedSlotMask = (1 << 17) - 1;
+
+bool IsUnchecked(const HandleTable *table) { return (table->flags & HANDLE_TABLE_UNCHECKED) != 0; }
+
+// Adds HANDLE_TABLE_GROWTH zeroed slots; false at the maximum or without memory
+// (the old array stays).
+bool GrowSlots(HandleTable *table) {
+  int grown = table->capacity + HANDLE_TABLE_GROWTH;
+  if (grown > table->maxCapacity) grown = table->maxCapacity;
+  if (grown <= table->capacity) return false;
+  void *slots = VV_REALLOC(table->slots, static_cast<size_t>(grown) * sizeof(HandleObject *));
+  if (!slots) return false;
+  table->slots = static_cast<HandleObject **>(slots);
+  for (int i = table->capacity; i < grown; i++) table->slots[i] = NULL;
+  table->capacity = grown;
+  return true;
+}
+
+// A free slot from nextSlot on, wrapping to 0; -1 when every slot is taken
+// and the table cannot grow.
+int FindFreeSlot(HandleTable *table) {
+  if (table->liveCount >= table->capacity && !(table->maxCapacity > 0 && GrowSlots(table))) return -1;
+  int slot = table->nextSlot < table->capacity ? table->nextSlot : 0;
+  while (table->slots[slot]) slot = (slot + 1) % table->capacity;
+  return slot;
+}
+
+int HandleFor(const HandleTable *table, int slot) {
+  if (IsUnchecked(table)) return (table->kind << HANDLE_KIND_SHIFT) | slot;
+  return MakeHandle(table->kind, table->checkCounter, slot);
+}
+
+// The slot a handle names when its kind matches and the slot is in range, else -1.
+int SlotInRange(const HandleTable *table, int handle) {
+  if (!table || !table->slots || handle < 0 || HandleKindOf(handle) != table->kind) return -1;
+  int slot = HandleTableSlotOf(table, handle);
+  return slot < table->capacity ? slot : -1;
+}
+
+}  // namespace
+
 int MakeHandle(int kind, int check, int slot) {
   return ((kind & 0xF) << HANDLE_KIND_SHIFT) |
          ((check & (HANDLE_CHECK_LIMIT - 1)) << HANDLE_CHECK_SHIFT) |
@@ -26,42 +71,91 @@ int HandleTableInit(HandleTable *table, int kind, HandleObject **slots,
   table->nextSlot = 0;
   table->checkCounter = 0;
   table->slots = slots;
+  table->maxCapacity = 0;
+  table->flags = 0;
   for (int i = 0; i < capacity; i++) slots[i] = NULL;
   return 0;
 }
 
-int HandleTableAdd(HandleTable *table, HandleObject *object) {
-  if (!table || !object || table->liveCount >= table->capacity) return -1;
-  int slot = table->nextSlot;
-  while (table->slots[slot]) slot = (slot + 1) % table->capacity;
-  int handle = MakeHandle(table->kind, table->checkCounter, slot);
-  table->checkCounter = (table->checkCounter + 1) % HANDLE_CHECK_LIMIT;
-  object->handle = handle;
-  table->slots[slot] = object;
+int HandleTableInitGrowing(HandleTable *table, int kind, int maxCapacity, int flags) {
+  const int limit = (flags & HANDLE_TABLE_UNCHECKED) ? kUncheckedSlotMask + 1 : HANDLE_MAX_SLOTS;
+  if (!table || kind <= 0 || kind > 0xF || maxCapacity <= 0 || maxCapacity > limit) return -1;
+  *table = HandleTable{};
+  table->kind = kind;
+  table->maxCapacity = maxCapacity;
+  table->flags = flags;
+  return 0;
+}
+
+void HandleTableFreeSlots(HandleTable *table) {
+  if (!table) return;
+  if (table->maxCapacity > 0) VV_FREE(table->slots);
+  table->slots = NULL;
+  table->capacity = 0;
+  table->liveCount = 0;
+  table->nextSlot = 0;
+}
+
+int HandleTableReserve(HandleTable *table) {
+  if (!table) return -1;
+  int slot = FindFreeSlot(table);
+  if (slot < 0) return -1;
+  table->slots[slot] = HANDLE_SLOT_RESERVED;
   table->liveCount++;
-  table->nextSlot = (slot + 1) % table->capacity;
-  return handle;
+  table->nextSlot = (table->flags & HANDLE_TABLE_SEARCH_FROM_FOUND) ? slot : (slot + 1) % table->capacity;
+  return HandleFor(table, slot);
+}
+
+int HandleTableFill(HandleTable *table, int handle, HandleObject *object) {
+  if (!object || !HandleTableIsReserved(table, handle)) return -1;
+  const int slot = HandleTableSlotOf(table, handle);
+  object->handle = HandleFor(table, slot);
+  table->checkCounter = (table->checkCounter + 1) % HANDLE_CHECK_LIMIT;
+  table->slots[slot] = object;
+  return object->handle;
+}
+
+int HandleTableIsReserved(const HandleTable *table, int handle) {
+  int slot = SlotInRange(table, handle);
+  return slot >= 0 && table->slots[slot] == HANDLE_SLOT_RESERVED;
+}
+
+int HandleTableUnreserve(HandleTable *table, int handle) {
+  if (!HandleTableIsReserved(table, handle)) return -1;
+  table->slots[HandleTableSlotOf(table, handle)] = NULL;
+  table->liveCount--;
+  return 0;
+}
+
+int HandleTableSlotOf(const HandleTable *table, int handle) {
+  return (table && IsUnchecked(table)) ? (handle & kUncheckedSlotMask) : HandleSlotOf(handle);
+}
+
+int HandleTableAdd(HandleTable *table, HandleObject *object) {
+  if (!table || !object) return -1;
+  int handle = HandleTableReserve(table);
+  return handle < 0 ? -1 : HandleTableFill(table, handle, object);
 }
 
 HandleObject *HandleTableLookup(const HandleTable *table, int handle) {
-  if (!table || !table->slots || handle < 0) return NULL;
-  if (HandleKindOf(handle) != table->kind) return NULL;
-  int slot = HandleSlotOf(handle);
-  if (slot >= table->capacity) return NULL;
+  int slot = SlotInRange(table, handle);
+  if (slot < 0) return NULL;
   HandleObject *object = table->slots[slot];
-  if (!object || object->handle != handle) return NULL;
+  if (!object || object == HANDLE_SLOT_RESERVED) return NULL;
+  if (!IsUnchecked(table) && object->handle != handle) return NULL;
   return object;
 }
 
 HandleObject *HandleTableRemove(HandleTable *table, int handle) {
   HandleObject *object = HandleTableLookup(table, handle);
   if (!object) return NULL;
-  table->slots[HandleSlotOf(handle)] = NULL;
+  table->slots[HandleTableSlotOf(table, handle)] = NULL;
   table->liveCount--;
   return object;
 }
 
 HandleObject *HandleTableSlot(const HandleTable *table, int slot) {
   if (!table || !table->slots || slot < 0 || slot >= table->capacity) return NULL;
-  return table->slots[slot];
+  HandleObject *object = table->slots[slot];
+  return object == HANDLE_SLOT_RESERVED ? NULL : object;
 }

@@ -14,6 +14,19 @@ enum {
   HANDLE_MAX_SLOTS = 1 << HANDLE_SLOT_BITS
 };
 
+// Growing tables start empty and add this many slots at a time.
+enum { HANDLE_TABLE_GROWTH = 1024 };
+
+// Flags of a growing table.
+enum HandleTableFlags {
+  // The search for a free slot starts at the slot found last time instead
+  // of the one after it.
+  HANDLE_TABLE_SEARCH_FROM_FOUND = 1,
+  // Handles carry no check number and a 17-bit slot index (bits 0-16); a
+  // lookup trusts any record in the slot.
+  HANDLE_TABLE_UNCHECKED = 2
+};
+
 // The first member of every object kept in a handle table.
 struct HandleObject {
   int handle;
@@ -28,7 +41,15 @@ struct HandleTable {
   int nextSlot;
   int checkCounter;
   HandleObject **slots;
+  // Growing tables own their slot array (memory manager) and grow it up to
+  // maxCapacity; fixed tables leave these 0.
+  int maxCapacity;
+  int flags;
 };
+
+// What a slot holds between HandleTableReserve and HandleTableFill: taken,
+// but without a record yet. Lookups and walks treat it as no record.
+#define HANDLE_SLOT_RESERVED (reinterpret_cast<HandleObject *>(1))
 
 int MakeHandle(int kind, int check, int slot);
 int HandleKindOf(int handle);
@@ -38,6 +59,26 @@ int HandleSlotOf(int handle);
 // Prepares a table over capacity slots (1 to HANDLE_MAX_SLOTS); 0 or -1.
 int HandleTableInit(HandleTable *table, int kind, HandleObject **slots,
                     int capacity);
+// Prepares an empty growing table (capacity 0) of at most maxCapacity slots
+// and the given HandleTableFlags; 0, or -1 for a bad kind or maximum.
+int HandleTableInitGrowing(HandleTable *table, int kind, int maxCapacity, int flags);
+// Frees a growing table's slot array and empties it; the records in it are
+// the caller's.
+void HandleTableFreeSlots(HandleTable *table);
+// Takes a free slot (growing the table when it is full) and marks it
+// reserved; the handle carries the current check counter, which stays as it
+// is. -1 when the table cannot grow or no memory is left.
+int HandleTableReserve(HandleTable *table);
+// Puts object into the slot that handle reserved: stamps the check counter
+// into object->handle, advances the counter and returns the stamped handle;
+// -1 when the handle names no reserved slot.
+int HandleTableFill(HandleTable *table, int handle, HandleObject *object);
+// 1 when handle's kind and slot are in range and the slot is reserved.
+int HandleTableIsReserved(const HandleTable *table, int handle);
+// Frees a reserved slot; 0, or -1 when handle names no reserved slot.
+int HandleTableUnreserve(HandleTable *table, int handle);
+// The slot index a handle names (17 bits in unchecked tables).
+int HandleTableSlotOf(const HandleTable *table, int handle);
 // Puts object into a free slot, stamps object->handle and returns the handle;
 // -1 when the table is full.
 int HandleTableAdd(HandleTable *table, HandleObject *object);

@@ -23,6 +23,7 @@ struct MemoryState {
   int totalBytes;
   int blockCount;
   MemoryTraceSettings trace;
+  int failureCountdown;
 };
 
 MemoryState g_memory;
@@ -77,6 +78,12 @@ bool SizeIsValid(int size) {
   return size >= 0 && static_cast<size_t>(size) <= INT_MAX - MEMORY_HEADER_SIZE;
 }
 
+// The test switch's turn: true for the one request that is to fail.
+bool FailureDue() {
+  if (g_memory.failureCountdown <= 0) return false;
+  return --g_memory.failureCountdown == 0;
+}
+
 int RefuseSize(int size) {
   return WriteLogLineFormat("メモリ確保のサイズが不正です : %d", size);
 }
@@ -89,6 +96,7 @@ void *AllocMemory(int size, const char *sourceTag, int line) {
     return NULL;
   }
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  if (FailureDue()) return NULL;
   MemoryBlockHeader *header =
       static_cast<MemoryBlockHeader *>(PlatformHeapAlloc(size + MEMORY_HEADER_SIZE));
   if (!header) {
@@ -150,6 +158,7 @@ void *ReallocMemory(void *p, int newSize, const char *sourceTag, int line) {
     return NULL;
   }
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  if (FailureDue()) return NULL;
   MemoryBlockHeader *oldHeader = HeaderOf(p);
   const int oldSize = oldHeader->size;
   MemoryBlockHeader *header = static_cast<MemoryBlockHeader *>(
@@ -243,4 +252,9 @@ int GetAllocatedBlockCount(void) {
 int GetAllocatedByteCount(void) {
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   return g_memory.totalBytes;
+}
+
+void SetAllocationFailureCountdown(int countdown) {
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  g_memory.failureCountdown = countdown > 0 ? countdown : 0;
 }

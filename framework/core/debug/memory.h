@@ -39,6 +39,10 @@ void SetMemoryTraceSettings(const MemoryTraceSettings *settings);
 // Live totals, for tests and the leak report.
 int GetAllocatedBlockCount(void);
 int GetAllocatedByteCount(void);
+// Test switch: the countdown-th allocation or reallocation from now fails
+// as an exhausted heap would (null, nothing logged); 0 switches it off. It
+// switches itself off after the failure.
+void SetAllocationFailureCountdown(int countdown);
 void LogAllocationTotals(void);
 void LogAllocationBlock(const MemoryBlockHeader *header);
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/debug/memory.h"
+#include "leak_check.h"
+
 namespace {
 
 struct Thing {
@@ -70,6 +73,72 @@ TEST_F(HandleTableTest, CheckNumberWrapsAt2048) {
     HandleTableRemove(&table, last);
   }
   EXPECT_EQ(0, HandleCheckOf(last));
+}
+
+class GrowingHandleTableTest : public LeakCheckedTest {
+ protected:
+  void TearDown() override {
+    HandleTableFreeSlots(&table);
+    LeakCheckedTest::TearDown();
+  }
+  HandleTable table;
+  Thing things[3] = {};
+};
+
+TEST_F(GrowingHandleTableTest, StartsEmptyAndGrowsByBlocksUpToTheMaximum) {
+  ASSERT_EQ(0, HandleTableInitGrowing(&table, 10, 2048, 0));
+  EXPECT_EQ(0, table.capacity);
+  EXPECT_EQ(baseline, GetAllocatedBlockCount());
+  for (int i = 0; i < 2048; i++) {
+    ASSERT_NE(-1, HandleTableReserve(&table)) << i;
+    EXPECT_EQ(i < 1024 ? 1024 : 2048, table.capacity);
+  }
+  EXPECT_EQ(-1, HandleTableReserve(&table));
+  EXPECT_EQ(2048, table.liveCount);
+}
+
+TEST_F(GrowingHandleTableTest, GrowthWithoutMemoryKeepsTheTable) {
+  ASSERT_EQ(0, HandleTableInitGrowing(&table, 10, 4096, 0));
+  SetAllocationFailureCountdown(1);
+  EXPECT_EQ(-1, HandleTableReserve(&table));
+  EXPECT_EQ(0, table.capacity);
+  EXPECT_EQ(0, table.liveCount);
+  EXPECT_NE(-1, HandleTableReserve(&table));
+}
+
+TEST_F(GrowingHandleTableTest, ReserveThenFillStampsTheCounter) {
+  ASSERT_EQ(0, HandleTableInitGrowing(&table, 10, 4096, HANDLE_TABLE_SEARCH_FROM_FOUND));
+  int reserved = HandleTableReserve(&table);
+  ASSERT_NE(-1, reserved);
+  EXPECT_EQ(0, table.checkCounter);
+  EXPECT_EQ(1, HandleTableIsReserved(&table, reserved));
+  EXPECT_EQ(nullptr, HandleTableLookup(&table, reserved));
+  EXPECT_EQ(nullptr, HandleTableSlot(&table, HandleSlotOf(reserved)));
+  EXPECT_EQ(0, table.nextSlot);  // the search starts at the slot found
+  int filled = HandleTableFill(&table, reserved, &things[0].header);
+  EXPECT_EQ(reserved, filled);
+  EXPECT_EQ(1, table.checkCounter);
+  EXPECT_EQ(&things[0].header, HandleTableLookup(&table, filled));
+  EXPECT_EQ(-1, HandleTableFill(&table, filled, &things[1].header));
+  EXPECT_EQ(-1, HandleTableUnreserve(&table, filled));
+  int second = HandleTableReserve(&table);
+  EXPECT_EQ(1, HandleSlotOf(second));
+  EXPECT_EQ(0, HandleTableUnreserve(&table, second));
+  EXPECT_EQ(1, table.liveCount);
+}
+
+TEST_F(GrowingHandleTableTest, UncheckedHandlesCarrySeventeenBitSlots) {
+  ASSERT_EQ(0, HandleTableInitGrowing(&table, 1, 131072, HANDLE_TABLE_UNCHECKED | HANDLE_TABLE_SEARCH_FROM_FOUND));
+  EXPECT_EQ(-1, HandleTableInitGrowing(&table, 1, 131073, HANDLE_TABLE_UNCHECKED));
+  ASSERT_EQ(0, HandleTableInitGrowing(&table, 1, 131072, HANDLE_TABLE_UNCHECKED | HANDLE_TABLE_SEARCH_FROM_FOUND));
+  int last = -1;
+  for (int i = 0; i < 65537; i++) last = HandleTableReserve(&table);
+  EXPECT_EQ((1 << 27) | 65536, last);
+  EXPECT_EQ(65536, HandleTableSlotOf(&table, last));
+  ASSERT_EQ(last, HandleTableFill(&table, last, &things[0].header));
+  EXPECT_EQ(&things[0].header, HandleTableLookup(&table, last));
+  EXPECT_EQ(&things[0].header, HandleTableLookup(&table, last | (4 << 16)));
+  EXPECT_EQ(nullptr, HandleTableLookup(&table, MakeHandle(2, 0, 0)));
 }
 
 }  // namespace

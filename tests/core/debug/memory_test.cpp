@@ -163,3 +163,21 @@ TEST_F(MemoryTest, FreeNullDoesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MemoryTest, FailureCountdownFailsTheNthRequestOnce) {
+  SetAllocationFailureCountdown(3);
+  void *first = VV_ALLOC(4);
+  void *second = VV_REALLOC(first, 8);
+  ASSERT_NE(nullptr, second);
+  EXPECT_EQ(nullptr, VV_ALLOC(4));
+  void *after = VV_ALLOC(4);
+  EXPECT_NE(nullptr, after);
+  SetAllocationFailureCountdown(1);
+  EXPECT_EQ(nullptr, VV_REALLOC(second, 16));  // the old block stays
+  FreeMemory(second);
+  FreeMemory(after);
+}
+
+}  // namespace

@@ -1,0 +1,10 @@
+#include "model/draw/model_draw_buffers.h"
+
+// No device resource is made for models yet, so there is nothing to free.
+void ReleaseModelDrawBuffers(ModelData *) {}
+
+void ReleaseInstanceBuffers(ModelInstance *) {}
+
+int MakeInstanceBuffers(ModelInstance *) { return 0; }
+
+void DeleteModelTextureGraph(int) {}

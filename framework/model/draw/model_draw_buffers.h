@@ -1,0 +1,19 @@
+// The device side of model data and instances: draw buffers and the
+// textures' graphs. Model data and instances call these at their final
+// places; they do nothing until model drawing makes device resources.
+#ifndef VELVANE_MODEL_MODEL_DRAW_BUFFERS_H
+#define VELVANE_MODEL_MODEL_DRAW_BUFFERS_H
+
+struct ModelData;
+struct ModelInstance;
+
+// Releases the data's draw buffers and those of every instance over it.
+void ReleaseModelDrawBuffers(ModelData *data);
+// Releases the instance's own vertex buffers.
+void ReleaseInstanceBuffers(ModelInstance *instance);
+// Makes the per-mesh instance buffers; 0.
+int MakeInstanceBuffers(ModelInstance *instance);
+// Deletes a graph made for a model texture (-1 is ignored).
+void DeleteModelTextureGraph(int graphHandle);
+
+#endif  // VELVANE_MODEL_MODEL_DRAW_BUFFERS_H
