@@ -103,9 +103,9 @@ bool ReferencesAreSound(const ModelData *data) {
   }
   for (int f = 0; f < data->frameCount; f++) {
     const ModelFrame *frame = &data->frames[f];
-    if (frame->positionCount < 0 || frame->maxWeightsPerPosition < 0 ||
-        frame->positionStride < static_cast<int>(sizeof(ModelPosition) + frame->maxWeightsPerPosition * sizeof(ModelSkinWeight)))
-      return false;
+    if (frame->positionCount < 0 || frame->maxWeightsPerPosition < 0) return false;
+    const uint64_t recordSize = sizeof(ModelPosition) + static_cast<uint64_t>(frame->maxWeightsPerPosition) * sizeof(ModelSkinWeight);
+    if (frame->positionCount > 0 && static_cast<uint64_t>(frame->positionStride) < recordSize) return false;
   }
   return true;
 }
