@@ -7,23 +7,12 @@
 
 namespace {
 
-// One record of module state: the table is filled once and read-only after.
-struct ModelMathsState {
-  bool filled;
-  float sine[MODEL_SINE_TABLE_SIZE];
-};
-
-ModelMathsState g_modelMaths;
+bool g_sineTableFilled;
 
 // pi as the single-precision constant the table was always built with.
 const double kTablePi = static_cast<double>(3.1415927f);
 // Large angles are reduced by the true turn, so their sines stay right.
 const double kTwoPi = 6.283185307179586476925;
-const float kAngleToIndex = 10430.378f;  // 65536 / (2 pi)
-// Below this |angle x kAngleToIndex| the rounding trick keeps whole steps.
-const float kTrickLimit = 4194304.0f;
-// 1.5 x 2^23: adding it leaves the rounded integer in the low mantissa bits.
-const float kRoundingBias = 12582912.0f;
 
 enum Axis { AXIS_X, AXIS_Y, AXIS_Z };
 
@@ -72,34 +61,21 @@ bool IsKnownOrder(int order) { return order >= EULER_ORDER_XYZ && order <= EULER
 
 }  // namespace
 
+float g_modelSineTable[MODEL_SINE_TABLE_SIZE];
+
 void FillModelSineTable(void) {
-  if (g_modelMaths.filled) return;
+  if (g_sineTableFilled) return;
   for (int i = 0; i < MODEL_SINE_TABLE_SIZE; i++) {
     const float angle = static_cast<float>(i * kTablePi * 2.0 / MODEL_SINE_TABLE_SIZE);
-    g_modelMaths.sine[i] = static_cast<float>(sin(static_cast<double>(angle)));
+    g_modelSineTable[i] = static_cast<float>(sin(static_cast<double>(angle)));
   }
-  g_modelMaths.filled = true;
+  g_sineTableFilled = true;
 }
 
-int ModelSineIndex(float angle) {
-  // The product is stored as a float before the bias is added, so x87
-  // excess precision cannot change the rounding.
-  float scaled = angle * kAngleToIndex;
-  if (!(fabsf(scaled) < kTrickLimit)) {
-    if (!isfinite(angle)) return 0;
-    const float reduced = static_cast<float>(fmod(static_cast<double>(angle), kTwoPi));
-    scaled = reduced * kAngleToIndex;
-  }
-  const float biased = scaled + kRoundingBias;
-  unsigned int bits;
-  memcpy(&bits, &biased, sizeof(bits));
-  return static_cast<int>(bits & 0xFFFFu);
-}
-
-void ModelSinCos(float angle, float *sinOut, float *cosOut) {
-  const int index = ModelSineIndex(angle);
-  if (sinOut) *sinOut = g_modelMaths.sine[index];
-  if (cosOut) *cosOut = g_modelMaths.sine[(index + 0x4000) & 0xFFFF];
+int ModelSineIndexOfLargeAngle(float angle) {
+  if (!isfinite(angle)) return 0;
+  const float reduced = static_cast<float>(fmod(static_cast<double>(angle), kTwoPi));
+  return ModelSineIndex(reduced);
 }
 
 void TransformPoint3(Vector3 *out, const Vector3 *in, const Matrix4x4 *m) {

@@ -5,6 +5,8 @@
 #ifndef VELVANE_MODEL_MODEL_MATHS_H
 #define VELVANE_MODEL_MODEL_MATHS_H
 
+#include <string.h>
+
 #include "velvane.h"
 
 // Three rows of four floats; row r = (a, b, c, t) gives coordinate r of a
@@ -20,12 +22,37 @@ enum { MODEL_SINE_TABLE_SIZE = 65536 };
 
 // Fills the sine table once (later calls do nothing).
 void FillModelSineTable(void);
+// The table itself, read-only once filled.
+extern float g_modelSineTable[MODEL_SINE_TABLE_SIZE];
+// ModelSineIndex for angles outside the rounding trick's range.
+int ModelSineIndexOfLargeAngle(float angle);
+
 // The table index of an angle: round(angle x 65536 / 2 pi) mod 65536. Angles
 // beyond the table trick's range are reduced modulo 2 pi first; NaN and
-// infinity give 0.
-int ModelSineIndex(float angle);
+// infinity give 0. Inline: it runs for every rotation of every frame.
+inline int ModelSineIndex(float angle) {
+  // The product must be a float before the bias is added: x87 excess
+  // precision would round twice. SSE maths has none; x87 gets a store.
+#if defined(__i386__) && !defined(__SSE_MATH__)
+  volatile float stored = angle * 10430.378f;
+  const float scaled = stored;
+#else
+  const float scaled = angle * 10430.378f;  // 65536 / (2 pi)
+#endif
+  if (!(scaled < 4194304.0f && scaled > -4194304.0f)) return ModelSineIndexOfLargeAngle(angle);
+  // Adding 1.5 x 2^23 leaves the rounded integer in the low mantissa bits.
+  const float biased = scaled + 12582912.0f;
+  unsigned int bits;
+  memcpy(&bits, &biased, sizeof(bits));
+  return static_cast<int>(bits & 0xFFFFu);
+}
+
 // Table sine and cosine of angle (radians).
-void ModelSinCos(float angle, float *sinOut, float *cosOut);
+inline void ModelSinCos(float angle, float *sinOut, float *cosOut) {
+  const int index = ModelSineIndex(angle);
+  if (sinOut) *sinOut = g_modelSineTable[index];
+  if (cosOut) *cosOut = g_modelSineTable[(index + 0x4000) & 0xFFFF];
+}
 
 // out = (x, y, z, 1) x m, w column ignored.
 void TransformPoint3(Vector3 *out, const Vector3 *in, const Matrix4x4 *m);
