@@ -108,8 +108,11 @@ int HandleTableReserve(HandleTable *table) {
 
 int HandleTableFill(HandleTable *table, int handle, HandleObject *object) {
   if (!object || !HandleTableIsReserved(table, handle)) return -1;
+  // The record keeps the check number its reservation handed out (the
+  // counter's value unless another fill came between), so that handle stays
+  // valid; the counter then moves on.
   const int slot = HandleTableSlotOf(table, handle);
-  object->handle = HandleFor(table, slot);
+  object->handle = IsUnchecked(table) ? HandleFor(table, slot) : handle;
   table->checkCounter = (table->checkCounter + 1) % HANDLE_CHECK_LIMIT;
   table->slots[slot] = object;
   return object->handle;

@@ -69,9 +69,10 @@ void HandleTableFreeSlots(HandleTable *table);
 // reserved; the handle carries the current check counter, which stays as it
 // is. -1 when the table cannot grow or no memory is left.
 int HandleTableReserve(HandleTable *table);
-// Puts object into the slot that handle reserved: stamps the check counter
-// into object->handle, advances the counter and returns the stamped handle;
-// -1 when the handle names no reserved slot.
+// Puts object into the slot that handle reserved: stamps the handle (with
+// the check number the reservation gave it) into object->handle, advances
+// the check counter and returns the handle; -1 when the handle names no
+// reserved slot.
 int HandleTableFill(HandleTable *table, int handle, HandleObject *object);
 // 1 when handle's kind and slot are in range and the slot is reserved.
 int HandleTableIsReserved(const HandleTable *table, int handle);

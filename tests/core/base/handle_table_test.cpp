@@ -127,6 +127,16 @@ TEST_F(GrowingHandleTableTest, ReserveThenFillStampsTheCounter) {
   EXPECT_EQ(1, table.liveCount);
 }
 
+TEST_F(GrowingHandleTableTest, HandlesReservedTogetherStayValidWhenFilled) {
+  ASSERT_EQ(0, HandleTableInitGrowing(&table, 10, 4096, 0));
+  const int first = HandleTableReserve(&table), second = HandleTableReserve(&table);
+  EXPECT_EQ(second, HandleTableFill(&table, second, &things[1].header));
+  EXPECT_EQ(first, HandleTableFill(&table, first, &things[0].header));
+  EXPECT_EQ(&things[0].header, HandleTableLookup(&table, first));
+  EXPECT_EQ(&things[1].header, HandleTableLookup(&table, second));
+  EXPECT_EQ(2, table.checkCounter);
+}
+
 TEST_F(GrowingHandleTableTest, UncheckedHandlesCarrySeventeenBitSlots) {
   ASSERT_EQ(0, HandleTableInitGrowing(&table, 1, 131072, HANDLE_TABLE_UNCHECKED | HANDLE_TABLE_SEARCH_FROM_FOUND));
   EXPECT_EQ(-1, HandleTableInitGrowing(&table, 1, 131073, HANDLE_TABLE_UNCHECKED));
