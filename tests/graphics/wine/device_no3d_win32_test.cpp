@@ -7,6 +7,7 @@
 
 #include "graphics/device/direct3d_init.h"
 #include "graphics/device/direct3d_state.h"
+#include "graphics/device/screen_settings.h"
 #include "softrender/softrender.h"
 #include "spine_support.h"
 #include "velvane.h"

@@ -12,6 +12,7 @@
 #include "core/debug/memory.h"
 #include "graphics/device/direct3d_init.h"
 #include "graphics/device/direct3d_state.h"
+#include "graphics/device/graphics_system.h"
 #include "graphics/device/screen_readback.h"
 #include "graphics/device/screen_settings.h"
 #include "softrender/softrender.h"
