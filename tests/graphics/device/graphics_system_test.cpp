@@ -235,4 +235,44 @@ TEST_F(GraphicsLifecycleTest, QueriesAndSwitches) {
   EXPECT_EQ(0, IsFullScreenMode());
 }
 
+// Window mode on a 16-bit desktop, so the colour bits stay as asked.
+class WindowModeChangeTest : public GfxFixture {
+ protected:
+  void SetUp() override {
+    GfxFixture::SetUp();
+    device.adapterFormat = GFX_FMT_R5G6B5;
+    SetFrameworkInitialised(1);
+    ASSERT_EQ(0, StartGraphicsSystem());
+  }
+};
+
+TEST_F(WindowModeChangeTest, FailedWindowOf320x240RunsAs640x480WithTheEmulation) {
+  device.FailCall("LoadD3DLibrary", device.CountCalls("LoadD3DLibrary") + 1);
+  EXPECT_EQ(-1, SetScreenMode(320, 240, 16, 0));
+  EXPECT_EQ(640, GetScreenWidthSetting());
+  EXPECT_EQ(480, GetScreenHeightSetting());
+  EXPECT_EQ(1, IsEmulating320x240());
+  EXPECT_EQ(1, IsGraphicsStarted());
+  EXPECT_GE(device.CountCalls("RestyleWindow"), 1);
+}
+
+TEST_F(WindowModeChangeTest, LeavingFullScreenEmulationMakesARealSmallWindow) {
+  SetEmulation320x240Flag(1);
+  const ScreenModeRequest keep = {-1, -1, -1, 1, -1};
+  EXPECT_EQ(0, ApplyScreenMode(keep));
+  EXPECT_EQ(320, GetScreenWidthSetting());
+  EXPECT_EQ(240, GetScreenHeightSetting());
+  EXPECT_EQ(0, GetEmulation320x240Flag());
+}
+
+TEST_F(WindowModeChangeTest, BeforeStartUpOnlyTheModeIsStored) {
+  EndGraphicsSystem();
+  SetFrameworkInitialised(0);
+  device.calls.clear();
+  EXPECT_EQ(0, SetScreenMode(800, 600, 32, 75));
+  EXPECT_TRUE(device.calls.empty());
+  EXPECT_EQ(800, GetScreenWidthSetting());
+  EXPECT_EQ(75, GetScreenRefreshRate());
+}
+
 }  // namespace
