@@ -42,8 +42,13 @@ cmake --build --preset win64 -j "$jobs"
 # A fresh Wine prefix for this run only, under the build folder.
 export VELVANE_WINEPREFIX="$(pwd)/build/win64/wineprefix-$$"
 run_ctest win64 xvfb-run -a -s '-screen 0 1024x768x24' || failed=1
-WINEPREFIX="$VELVANE_WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null || true
-rm -rf "$VELVANE_WINEPREFIX" "$VELVANE_WINEPREFIX.lock"
+# The main prefix and one per screen the graphics programs asked for.
+for prefix in "$VELVANE_WINEPREFIX" "$VELVANE_WINEPREFIX"-*x*x*; do
+  [[ -e "$prefix" || "$prefix" == "$VELVANE_WINEPREFIX" ]] || continue
+  [[ "$prefix" == *.lock ]] && continue
+  WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  rm -rf "$prefix" "$prefix.lock"
+done
 
 step "bench: build (run by hand: build/bench/bench/*)"
 cmake --preset bench >/dev/null

@@ -3,6 +3,9 @@
 # win64 build. One Wine prefix per test run (VELVANE_WINEPREFIX, else one
 # beside the program's build tree), made once under a lock; a display from
 # the caller or a private Xvfb; a watchdog that kills a hung program.
+# VELVANE_SCREEN=WxHxD runs the program on a private Xvfb of that size and
+# depth whatever DISPLAY says, with a prefix of its own for that screen
+# ("<prefix>-WxHxD"), so display modes never leak between screens.
 set -euo pipefail
 
 program="$1"
@@ -39,7 +42,18 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 timeout_seconds="${VELVANE_TEST_TIMEOUT:-300}"
 
-if [[ -z "${DISPLAY:-}" ]]; then
+screen="${VELVANE_SCREEN:-}"
+if [[ -n "$screen" ]]; then
+  if [[ ! "$screen" =~ ^[0-9]+x[0-9]+x[0-9]+$ ]]; then
+    echo "wine-run: VELVANE_SCREEN must be WIDTHxHEIGHTxDEPTH, not '$screen'" >&2
+    exit 2
+  fi
+  export WINEPREFIX="$WINEPREFIX-$screen"
+  if [[ "${VELVANE_SCREEN_STARTED:-}" != "$screen" ]]; then
+    export VELVANE_SCREEN_STARTED="$screen"
+    exec xvfb-run -a -s "-screen 0 $screen" "$0" "$program" "$@"
+  fi
+elif [[ -z "${DISPLAY:-}" ]]; then
   exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$program" "$@"
 fi
 

@@ -340,6 +340,39 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate);
 int SetEmulation320x240(int on);
 // 0 chooses the software renderer (before start-up only; else -1).
 int SetUseHardwareRendering(int use);
+// 1 unless the software renderer was chosen.
+int GetUseHardwareRendering(void);
+// The configured screen size (640 x 480 until set; each pointer may be null); 0.
+int GetScreenSizeSetting(int *width, int *height);
+// The size the program draws at (320 x 240 while emulated) and the colour bits; 0.
+int GetLogicalScreenInfo(int *width, int *height, int *colorBits);
+// The screen's colour bits (16 until set).
+int GetScreenColorBits(void);
+// 1 in full-screen mode, 0 in window mode.
+int IsFullScreenMode(void);
+// Mip-map levels of graph textures made from now on: levels when enable is 1
+// (-1 the full chain), else one level; 0.
+int SetNewGraphMipmapLevels(int enable, int levels);
+// The display's DirectDraw object (an IDirectDraw7), null when there is none.
+void *GetDirectDrawObject(void);
+// Fills the 380-byte DirectDraw capability record with zeros; returns it.
+void *GetDisplayHardwareCaps(void *caps);
+// Display modes of the primary display with more than 15 bits per pixel.
+int GetDisplayModeCount(void);
+// 1 when a listed mode has exactly that size and colour depth.
+int IsDisplayModeAvailable(int width, int height, int colorBits);
+// Device dialog-box mode off, and on again when menu is not null; 0.
+int ResetDeviceDialogBoxMode(void *menu);
+// Ends an open scene and sets the device's dialog-box mode; 0.
+int EnableDeviceDialogBoxMode(int mode);
+// Deletes a mask handle; -1 for any value that names none.
+int DeleteMaskHandle(int handle);
+// The mask-use setting; setting it fails (-1) while no mask screen exists.
+int GetMaskEnabled(void);
+int SetMaskEnabled(int use);
+// The function that reloads every graph after a device rebuild (null: the
+// built-in one); 0.
+int SetGraphReloadCallback(int (*reload)(void));
 
 // ---------------------------------------------------------------------------
 // Graphics: character classification

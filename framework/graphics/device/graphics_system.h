@@ -4,6 +4,8 @@
 #ifndef VELVANE_GRAPHICS_GRAPHICS_SYSTEM_H
 #define VELVANE_GRAPHICS_GRAPHICS_SYSTEM_H
 
+#include "graphics/draw/draw_settings.h"
+
 // A screen-mode change; -1 in width, height, colorBits or refreshRate keeps
 // the current value. force 1 rebuilds even when nothing changed.
 struct ScreenModeRequest {
@@ -14,19 +16,17 @@ struct ScreenModeRequest {
   int refreshRate;
 };
 
-typedef int (*GraphReloadCallback)(void);
-
 // 0, or -1 when neither Direct3D nor the software screen can be made.
 int StartGraphicsSystem(void);
 // 0 (also when not started).
 int EndGraphicsSystem(void);
 // 1 between StartGraphicsSystem and EndGraphicsSystem.
 int IsGraphicsStarted(void);
-// 1 while the Direct3D path runs, 0 on the software renderer.
-int IsHardwareRenderingActive(void);
 // The DirectDraw object of the display, null when there is none.
 void *GetDirectDrawObject(void);
-// Rebuilds the screen in the requested mode; 0.
+// Ends and restarts graphics in the requested mode, falling back to the
+// previous mode and then 640 x 480 x 16; 0 (the last failure ends the
+// process).
 int ApplyScreenMode(ScreenModeRequest mode);
 // Rebuilds the device and every graphics resource after a loss; 0.
 int RestoreGraphicsDevice(void);
@@ -37,5 +37,7 @@ int TestDeviceWithPresent(void);
 int SetGraphReloadCallback(GraphReloadCallback reload);
 // 1 once a reloader (the built-in one included) is installed, else 0.
 int HasGraphReloadCallback(void);
+// The reloader, then the model textures and the fonts; 0.
+int ReloadGraphicsResources(void);
 
 #endif  // VELVANE_GRAPHICS_GRAPHICS_SYSTEM_H

@@ -2,6 +2,7 @@
 
 #include "core/base/core_state.h"
 #include "graphics/draw/draw_settings.h"
+#include "graphics/device/gfx_device.h"
 #include "graphics/device/graphics_system.h"
 
 namespace {
@@ -13,11 +14,11 @@ struct ScreenSettings {
   int refreshRate;
   int emulation320x240;
   int noHardware;
+  int hardwareActive;
+  int lastResortUsed;
 };
 
-ScreenSettings g_screen = {640, 480, 16, 0, 0, 0};
-
-bool IsSupportedColorBits(int bits) { return bits == 8 || bits == 16 || bits == 32; }
+ScreenSettings g_screen = {640, 480, 16, 0, 0, 0, 0, 0};
 
 }  // namespace
 
@@ -42,17 +43,6 @@ void StoreScreenMode(int width, int height, int colorBits, int refreshRate) {
   g_screen.refreshRate = refreshRate;
 }
 
-int SetScreenMode(int width, int height, int colorBits, int refreshRate) {
-  // A 24-bit screen is refused here already, so a start-up never meets it.
-  if (width <= 0 || height <= 0 || !IsSupportedColorBits(colorBits)) return -1;
-  if (!IsFrameworkInitialised()) {
-    StoreScreenMode(width, height, colorBits, refreshRate);
-    return 0;
-  }
-  ScreenModeRequest request = {width, height, colorBits, 0, refreshRate};
-  return ApplyScreenMode(request);
-}
-
 int GetEmulation320x240Flag(void) { return g_screen.emulation320x240; }
 
 void SetEmulation320x240Flag(int on) { g_screen.emulation320x240 = on ? 1 : 0; }
@@ -73,3 +63,24 @@ int SetUseHardwareRendering(int use) {
 }
 
 int GetUseHardwareRendering(void) { return g_screen.noHardware ? 0 : 1; }
+
+int IsHardwareRenderingActive(void) { return g_screen.hardwareActive; }
+
+void SetHardwareRenderingActive(int on) { g_screen.hardwareActive = on ? 1 : 0; }
+
+int GetScreenModeFallbackUsed(void) { return g_screen.lastResortUsed; }
+
+void SetScreenModeFallbackUsed(int used) { g_screen.lastResortUsed = used; }
+
+int GetLogicalScreenInfo(int *width, int *height, int *colorBits) {
+  const bool emulating = IsEmulating320x240() != 0;
+  if (width) *width = emulating ? 320 : g_screen.width;
+  if (height) *height = emulating ? 240 : g_screen.height;
+  if (colorBits) *colorBits = g_screen.colorBits;
+  return 0;
+}
+
+int IsFullScreenMode(void) {
+  GfxDevice *device = GetGfxDevice();
+  return (device && !device->IsWindowed()) ? 1 : 0;
+}

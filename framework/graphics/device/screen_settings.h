@@ -29,5 +29,11 @@ int IsEmulating320x240(void);
 // 1 when the hardware renderer may be used (the default), 0 when the
 // software renderer was chosen.
 int GetUseHardwareRendering(void);
+// 1 while the Direct3D path runs, 0 on the software renderer.
+int IsHardwareRenderingActive(void);
+void SetHardwareRenderingActive(int on);
+// 1 when the last mode change had to fall back to 640 x 480 x 16.
+int GetScreenModeFallbackUsed(void);
+void SetScreenModeFallbackUsed(int used);
 
 #endif  // VELVANE_GRAPHICS_SCREEN_SETTINGS_H

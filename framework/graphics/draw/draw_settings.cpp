@@ -29,7 +29,7 @@ void SetDrawSettingsDefaults(DrawSettings *settings) {
   const int vsyncWaitOff = settings->vsyncWaitOff;
   const int vsyncWaitRequest = settings->vsyncWaitRequest;
   const int emulate320x240 = settings->emulate320x240;
-  const GraphReloadFunction graphReload = settings->graphReload;
+  const GraphReloadCallback graphReload = settings->graphReload;
   const int resetting = settings->resetting;
   void *const lightArea = settings->lightArea;
 
@@ -81,4 +81,9 @@ void SetDrawSettingsDefaults(DrawSettings *settings) {
   settings->materialAmbient = Color(0.0f, 0.0f, 0.0f, 0.0f);
   settings->materialEmissive = Color(0.0f, 0.0f, 0.0f, 0.0f);
   settings->materialPower = 20.0f;
+}
+
+int ResetDrawSettings(void) {
+  SetDrawSettingsDefaults(&g_drawSettings);
+  return 0;
 }

@@ -28,8 +28,8 @@ enum DrawBlendMode {
   DRAW_BLEND_MUL_BLEND = 11
 };
 
-// Reloads every graph's pixels after the device was rebuilt.
-typedef void (*GraphReloadFunction)(void);
+// Reloads every graph's pixels after the device was rebuilt; 0.
+typedef int (*GraphReloadCallback)(void);
 
 struct DrawSettings {
   // Draw target and clip rectangle (right and bottom exclusive, always inside
@@ -79,7 +79,7 @@ struct DrawSettings {
   int vsyncWaitOff;      // stored inverted: 0 = wait for the vertical blank
   int vsyncWaitRequest;  // the value asked for before initialisation
   int emulate320x240;
-  GraphReloadFunction graphReload;
+  GraphReloadCallback graphReload;  // never null once graphics started
   int resetting;
 
   int fogMode;
@@ -137,6 +137,9 @@ extern DrawSettings g_drawSettings;
 // rectangle, draw target and default light are left to the caller, which
 // knows the target.
 void SetDrawSettingsDefaults(DrawSettings *settings);
+// The draw settings to their defaults at graphics start-up, draw target
+// the visible screen; 0.
+int ResetDrawSettings(void);
 
 // Brightness channels of a 0x00RRGGBB word.
 static inline int DrawBrightnessRed(uint32_t word) { return (int)((word >> 16) & 0xFF); }

@@ -11,5 +11,8 @@ int PresentScreenRect(const Rect *dirty);
 int PresentScreen(void);
 // The whole picture again, for a redraw of the window.
 int PresentForRedraw(void);
+// Waits until the next frame is due and records the time as the last
+// present; 0.
+int WaitForNextFrame(void);
 
 #endif  // VELVANE_GRAPHICS_PRESENT_H

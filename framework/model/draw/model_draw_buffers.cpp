@@ -8,3 +8,7 @@ void ReleaseInstanceBuffers(ModelInstance *) {}
 int MakeInstanceBuffers(ModelInstance *) { return 0; }
 
 void DeleteModelTextureGraph(int) {}
+
+int ReleaseAllModelDrawBuffers(void) { return 0; }
+
+int ReloadModelTextures(void) { return 0; }

@@ -15,5 +15,9 @@ void ReleaseInstanceBuffers(ModelInstance *instance);
 int MakeInstanceBuffers(ModelInstance *instance);
 // Deletes a graph made for a model texture (-1 is ignored).
 void DeleteModelTextureGraph(int graphHandle);
+// Releases every model's device buffers, as the device's end does; 0.
+int ReleaseAllModelDrawBuffers(void);
+// Reloads every model's textures after a device rebuild; 0.
+int ReloadModelTextures(void);
 
 #endif  // VELVANE_MODEL_MODEL_DRAW_BUFFERS_H

@@ -1,0 +1,232 @@
+// The one seam between the graphics module and Direct3D 9 / DirectDraw 7.
+// Everything portable in graphics talks to the display through a GfxDevice:
+// one virtual per call the module makes, from loading the library to the
+// device calls. All format and capability decisions read only the GfxCaps
+// record probed once per device. The Windows build installs the real device
+// (gfx_device_win32.cpp); the native tests install a recording fake.
+// Nothing else in the framework touches Direct3D.
+#ifndef VELVANE_GRAPHICS_GFX_DEVICE_H
+#define VELVANE_GRAPHICS_GFX_DEVICE_H
+
+#include <stdint.h>
+
+// Direct3D 9 codes the module uses, with their Direct3D values.
+enum GfxFormat {
+  GFX_FMT_UNKNOWN = 0,
+  GFX_FMT_A8R8G8B8 = 21,
+  GFX_FMT_X8R8G8B8 = 22,
+  GFX_FMT_R5G6B5 = 23,
+  GFX_FMT_X1R5G5B5 = 24,
+  GFX_FMT_A1R5G5B5 = 25,
+  GFX_FMT_A4R4G4B4 = 26,
+  GFX_FMT_D32 = 71,
+  GFX_FMT_D24X8 = 77,
+  GFX_FMT_D16 = 80,
+  GFX_FMT_DXT1 = 0x31545844,
+  GFX_FMT_DXT2 = 0x32545844,
+  GFX_FMT_DXT3 = 0x33545844,
+  GFX_FMT_DXT4 = 0x34545844,
+  GFX_FMT_DXT5 = 0x35545844
+};
+
+// Result codes: negative is failure, as with HRESULT.
+enum {
+  GFX_OK = 0,
+  GFX_S_PRESENT_OCCLUDED = 0x08760868,
+  GFX_E_FAIL = -1
+};
+
+enum {
+  GFX_CLEAR_TARGET = 1,
+  GFX_CLEAR_ZBUFFER = 2,
+  GFX_RS_ZENABLE = 7,
+  GFX_SDK_VERSION = 32,
+  GFX_CREATE_FPU_PRESERVE = 0x02,
+  GFX_CREATE_MULTITHREADED = 0x04,
+  GFX_CREATE_SOFTWARE_VERTEXPROCESSING = 0x20,
+  GFX_CREATE_MIXED_VERTEXPROCESSING = 0x80,
+  GFX_SWAP_DISCARD = 1,
+  GFX_SWAP_COPY = 3,
+  GFX_PRESENT_LOCKABLE_BACKBUFFER = 1,
+  GFX_INTERVAL_ONE = 1,
+  GFX_INTERVAL_IMMEDIATE = (int)0x80000000,
+  GFX_FORMAT_NAME_SIZE = 40,
+  GFX_IDENTIFIER_SIZE = 512
+};
+
+// Opaque device objects; only the device implementation knows what they are.
+struct GfxSurface;
+struct GfxSwapChain;
+struct GfxVolumeTexture;
+
+// The formats one device is tested for, in one list, so the caps record can
+// hold a support flag per format and usage.
+enum {
+  GFX_CAPS_FORMAT_COUNT = 11,
+  GFX_CAPS_DEPTH_COUNT = 3
+};
+extern const int kGfxCapsFormats[GFX_CAPS_FORMAT_COUNT];
+extern const int kGfxCapsDepthFormats[GFX_CAPS_DEPTH_COUNT];
+
+// What a device can do, probed once per device against its display format.
+struct GfxCaps {
+  int displayFormat;  // the format the support below was tested on
+  // Per entry of kGfxCapsFormats: usable as a plain texture, as a
+  // render-target texture.
+  int texture[GFX_CAPS_FORMAT_COUNT];
+  int renderTarget[GFX_CAPS_FORMAT_COUNT];
+  // Per entry of kGfxCapsDepthFormats: a depth-stencil surface of it
+  // matches the display format.
+  int depth[GFX_CAPS_DEPTH_COUNT];
+  uint32_t vertexShaderVersion;  // D3DCAPS9 version words
+  uint32_t pixelShaderVersion;
+  uint32_t primitiveMiscCaps;
+  int maxTextureWidth;  // as reported (0 possible)
+  int maxTextureHeight;
+  int adapterHasR5G6B5Modes;  // the adapter lists an R5G6B5 display mode
+};
+
+// Index of a format in kGfxCapsFormats; -1 when it is not probed.
+int GfxCapsFormatIndex(int format);
+// 1 when the caps say the format works as a texture (renderTarget 0) or as
+// a render-target texture (renderTarget 1).
+int GfxCapsSupports(const GfxCaps *caps, int format, int renderTarget);
+// 1 when the depth format matches the display format.
+int GfxCapsSupportsDepth(const GfxCaps *caps, int depthFormat);
+
+struct GfxPresentParams {
+  int width;
+  int height;
+  int format;
+  int backBufferCount;
+  int swapEffect;
+  void *window;
+  int windowed;
+  int flags;
+  int refreshRate;  // full screen only
+  int interval;
+};
+
+struct GfxRect {
+  int left, top, right, bottom;
+};
+
+// A locked surface or volume: the first byte and the distance between rows
+// (and slices).
+struct GfxLocked {
+  uint8_t *bits;
+  int pitch;
+  int slicePitch;
+};
+
+class GfxDevice {
+ public:
+  virtual ~GfxDevice() {}
+
+  // The Direct3D 9 library, loaded at run time.
+  virtual int LoadD3DLibrary() = 0;  // 0 / -1
+  virtual void FreeD3DLibrary() = 0;
+
+  // DirectDraw 7, made through COM.
+  virtual int CreateDirectDraw() = 0;                                 // 0 / -1
+  virtual int InitializeDirectDraw() = 0;                             // 0 / -1
+  virtual int SetCooperativeLevel(void *window, int fpuPreserve) = 0;  // 0 / -1
+  virtual void ReleaseDirectDraw() = 0;
+  virtual void *DirectDrawObject() = 0;
+
+  // The Direct3D object: through Direct3DCreate9Ex when the library has it.
+  virtual int HasCreate9Ex() = 0;
+  virtual int CreateDirect3D9Ex() = 0;  // 0 / -1
+  virtual int HasCreate9() = 0;
+  virtual int CreateDirect3D9() = 0;  // 0 / -1 (a null object)
+  virtual void ReleaseDirect3D() = 0;
+
+  // Adapter 0.
+  virtual int AdapterDisplayFormat() = 0;
+  virtual int AdapterModeCount(int format) = 0;
+  virtual void ProbeCaps(int displayFormat, GfxCaps *caps) = 0;
+  virtual void AdapterIdentifier(char *driver, char *description) = 0;  // GFX_IDENTIFIER_SIZE each
+
+  // The device.
+  virtual int CreateDevice(const GfxPresentParams *params, uint32_t behaviorFlags, int ex) = 0;
+  virtual void ReleaseDevice() = 0;
+  virtual void SetMaximumFrameLatency(int frames) = 0;
+  virtual void SetRenderState(int state, uint32_t value) = 0;
+  virtual int Clear(uint32_t flags, uint32_t color, float z) = 0;
+  virtual int BeginScene() = 0;
+  virtual int EndScene() = 0;
+  virtual int Present() = 0;  // the result code: GFX_S_PRESENT_OCCLUDED works
+  virtual int SetDialogBoxMode(int on) = 0;
+
+  // Surfaces and textures.
+  virtual int GetBackBuffer(GfxSurface **out) = 0;
+  virtual int GetSwapChain(GfxSwapChain **out) = 0;
+  virtual int SurfaceFormat(GfxSurface *surface) = 0;
+  virtual int CreateDepthStencil(int width, int height, int format, GfxSurface **out) = 0;
+  virtual int SetDepthStencil(GfxSurface *surface) = 0;
+  virtual int CreateRenderTarget(int width, int height, int format, int lockable,
+                                 GfxSurface **out) = 0;
+  virtual int CreateSystemSurface(int width, int height, int format, GfxSurface **out) = 0;
+  virtual int LockSurface(GfxSurface *surface, const GfxRect *rect, int readOnly,
+                          GfxLocked *out) = 0;
+  virtual void UnlockSurface(GfxSurface *surface) = 0;
+  virtual int StretchRect(GfxSurface *source, const GfxRect *sourceRect, GfxSurface *dest,
+                          const GfxRect *destRect) = 0;
+  virtual int GetRenderTargetData(GfxSurface *renderTarget, GfxSurface *systemSurface) = 0;
+  virtual void ReleaseSurface(GfxSurface *surface) = 0;
+  virtual void ReleaseSwapChain(GfxSwapChain *swapChain) = 0;
+  virtual int CreateVolumeTexture(int size, int format, int systemMemory,
+                                  GfxVolumeTexture **out) = 0;
+  virtual int LockVolume(GfxVolumeTexture *texture, GfxLocked *out) = 0;
+  virtual void UnlockVolume(GfxVolumeTexture *texture) = 0;
+  virtual int UpdateVolumeTexture(GfxVolumeTexture *source, GfxVolumeTexture *dest) = 0;
+  virtual void ReleaseVolumeTexture(GfxVolumeTexture *texture) = 0;
+
+  // The display and the window the device shows in.
+  // fullScreen 1 asks for a full-screen change; refresh 0 the default. 0 / -1.
+  virtual int ChangeDisplay(int width, int height, int bits, int refresh,
+                                    int fullScreen) = 0;
+  virtual void RestoreDesktopDisplayMode() = 0;
+  virtual int IsWindowed() = 0;
+  virtual void *MainWindow() = 0;
+  virtual int IsVistaOrLater() = 0;
+  // Fits the window to the screen size and mode.
+  virtual void RestyleWindow() = 0;
+  // Switches desktop composition; 1 when the system has the switch.
+  virtual int SetDesktopComposition(int enable) = 0;
+};
+
+// Time as the frame pacing and the measurements see it.
+class FrameClock {
+ public:
+  virtual ~FrameClock() {}
+  virtual uint64_t NowMicroseconds() = 0;
+  virtual void Sleep(int milliseconds) = 0;
+  // Waits for the beginning of the next vertical blank; 0 / -1.
+  virtual int WaitForVerticalBlank() = 0;
+};
+
+// The installed device and clock. The Windows build starts with the real
+// ones; the native build with none (graphics start-up then fails as without
+// the library). Installing null puts the platform's back.
+GfxDevice *GetGfxDevice(void);
+void SetGfxDevice(GfxDevice *device);
+FrameClock *GetFrameClock(void);
+void SetFrameClock(FrameClock *clock);
+// The platform's own device and clock (null where there is none).
+GfxDevice *PlatformGfxDevice(void);
+FrameClock *PlatformFrameClock(void);
+
+// Switches for tests, set before graphics start-up; all off by default.
+struct GfxTestSwitches {
+  const GfxCaps *capsOverride;  // replaces the probed caps when not null
+  int noEx;                     // behave as if the library had no Ex entry
+  int backBufferLockForced;     // -1 keep the lock test's decision, 0 or 1 force
+};
+extern GfxTestSwitches g_gfxTestSwitches;
+
+// Name of a format as the log prints it ("D3DFMT_R5G6B5"; "V_" before it
+// for A8R8G8B8 and DXT1-DXT5); "UNKNOWN" for other codes.
+const char *GfxFormatLogName(int format);
+
+#endif  // VELVANE_GRAPHICS_GFX_DEVICE_H

@@ -1,0 +1,370 @@
+// The real device: Direct3D 9 (Ex when the library offers it) loaded at run
+// time and DirectDraw 7 made through COM, so a machine without either still
+// loads the program and reports the missing piece.
+#include <windows.h>
+#include <d3d9.h>
+#include <ddraw.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include "core/app/window_state.h"
+#include "core/base/system_info.h"
+#include "graphics/device/gfx_device.h"
+
+namespace {
+
+typedef HRESULT(WINAPI *Direct3DCreate9ExFunction)(UINT sdkVersion, IDirect3D9Ex **out);
+typedef IDirect3D9 *(WINAPI *Direct3DCreate9Function)(UINT sdkVersion);
+
+template <typename T>
+void ReleaseInterface(T *&object) {
+  if (object) object->Release();
+  object = NULL;
+}
+
+IDirect3DSurface9 *AsSurface(GfxSurface *surface) {
+  return reinterpret_cast<IDirect3DSurface9 *>(surface);
+}
+
+IDirect3DVolumeTexture9 *AsVolume(GfxVolumeTexture *texture) {
+  return reinterpret_cast<IDirect3DVolumeTexture9 *>(texture);
+}
+
+const RECT *AsRect(const GfxRect *rect, RECT *out) {
+  if (!rect) return NULL;
+  out->left = rect->left;
+  out->top = rect->top;
+  out->right = rect->right;
+  out->bottom = rect->bottom;
+  return out;
+}
+
+int Result(HRESULT result) { return FAILED(result) ? -1 : 0; }
+
+class Win32GfxDevice : public GfxDevice {
+ public:
+  int LoadD3DLibrary() override {
+    if (!library_) library_ = LoadLibraryA("d3d9.dll");
+    return library_ ? 0 : -1;
+  }
+  void FreeD3DLibrary() override {
+    if (library_) ::FreeLibrary(library_);
+    library_ = NULL;
+  }
+
+  int CreateDirectDraw() override {
+    void *object = NULL;
+    if (FAILED(CoCreateInstance(CLSID_DirectDraw7, NULL, CLSCTX_ALL, IID_IDirectDraw7, &object)) ||
+        !object) {
+      return -1;
+    }
+    directDraw_ = static_cast<IDirectDraw7 *>(object);
+    return 0;
+  }
+  int InitializeDirectDraw() override { return Result(directDraw_->Initialize(NULL)); }
+  int SetCooperativeLevel(void *window, int fpuPreserve) override {
+    const DWORD flags = DDSCL_NORMAL | (fpuPreserve ? DDSCL_FPUPRESERVE : 0);
+    return Result(directDraw_->SetCooperativeLevel(static_cast<HWND>(window), flags));
+  }
+  void ReleaseDirectDraw() override { ReleaseInterface(directDraw_); }
+  void *DirectDrawObject() override { return directDraw_; }
+  int WaitForVerticalBlank() {
+    if (!directDraw_) return -1;
+    return Result(directDraw_->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, NULL));
+  }
+
+  int HasCreate9Ex() override { return Entry("Direct3DCreate9Ex") != NULL; }
+  int CreateDirect3D9Ex() override {
+    Direct3DCreate9ExFunction create =
+        reinterpret_cast<Direct3DCreate9ExFunction>(EntryFunction("Direct3DCreate9Ex"));
+    IDirect3D9Ex *object = NULL;
+    if (!create || FAILED(create(GFX_SDK_VERSION, &object)) || !object) return -1;
+    direct3DEx_ = object;
+    direct3D_ = object;
+    return 0;
+  }
+  int HasCreate9() override { return Entry("Direct3DCreate9") != NULL; }
+  int CreateDirect3D9() override {
+    Direct3DCreate9Function create =
+        reinterpret_cast<Direct3DCreate9Function>(EntryFunction("Direct3DCreate9"));
+    direct3D_ = create ? create(GFX_SDK_VERSION) : NULL;
+    return direct3D_ ? 0 : -1;
+  }
+  void ReleaseDirect3D() override {
+    ReleaseInterface(direct3D_);
+    direct3DEx_ = NULL;
+  }
+
+  int AdapterDisplayFormat() override {
+    D3DDISPLAYMODE mode;
+    if (FAILED(direct3D_->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) return 0;
+    return static_cast<int>(mode.Format);
+  }
+  int AdapterModeCount(int format) override {
+    return static_cast<int>(
+        direct3D_->GetAdapterModeCount(D3DADAPTER_DEFAULT, static_cast<D3DFORMAT>(format)));
+  }
+  void ProbeCaps(int displayFormat, GfxCaps *caps) override {
+    const D3DFORMAT display = static_cast<D3DFORMAT>(displayFormat);
+    caps->displayFormat = displayFormat;
+    for (int i = 0; i < GFX_CAPS_FORMAT_COUNT; i++) {
+      const D3DFORMAT format = static_cast<D3DFORMAT>(kGfxCapsFormats[i]);
+      caps->texture[i] = SUCCEEDED(direct3D_->CheckDeviceFormat(
+          D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, display, 0, D3DRTYPE_TEXTURE, format));
+      caps->renderTarget[i] = SUCCEEDED(
+          direct3D_->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, display,
+                                       D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, format));
+    }
+    for (int i = 0; i < GFX_CAPS_DEPTH_COUNT; i++) {
+      const D3DFORMAT format = static_cast<D3DFORMAT>(kGfxCapsDepthFormats[i]);
+      caps->depth[i] =
+          SUCCEEDED(direct3D_->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, display,
+                                                 D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
+                                                 format)) &&
+          SUCCEEDED(direct3D_->CheckDepthStencilMatch(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
+                                                      display, display, format));
+    }
+    D3DCAPS9 deviceCaps;
+    memset(&deviceCaps, 0, sizeof deviceCaps);
+    if (SUCCEEDED(direct3D_->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &deviceCaps))) {
+      caps->vertexShaderVersion = deviceCaps.VertexShaderVersion;
+      caps->pixelShaderVersion = deviceCaps.PixelShaderVersion;
+      caps->primitiveMiscCaps = deviceCaps.PrimitiveMiscCaps;
+      caps->maxTextureWidth = static_cast<int>(deviceCaps.MaxTextureWidth);
+      caps->maxTextureHeight = static_cast<int>(deviceCaps.MaxTextureHeight);
+    }
+  }
+  void AdapterIdentifier(char *driver, char *description) override {
+    D3DADAPTER_IDENTIFIER9 identifier;
+    memset(&identifier, 0, sizeof identifier);
+    direct3D_->GetAdapterIdentifier(D3DADAPTER_DEFAULT, 0, &identifier);
+    snprintf(driver, GFX_IDENTIFIER_SIZE, "%s", identifier.Driver);
+    snprintf(description, GFX_IDENTIFIER_SIZE, "%s", identifier.Description);
+  }
+
+  int CreateDevice(const GfxPresentParams *params, uint32_t behaviorFlags, int ex) override {
+    D3DPRESENT_PARAMETERS present;
+    memset(&present, 0, sizeof present);
+    present.BackBufferWidth = static_cast<UINT>(params->width);
+    present.BackBufferHeight = static_cast<UINT>(params->height);
+    present.BackBufferFormat = static_cast<D3DFORMAT>(params->format);
+    present.BackBufferCount = static_cast<UINT>(params->backBufferCount);
+    present.SwapEffect = static_cast<D3DSWAPEFFECT>(params->swapEffect);
+    present.hDeviceWindow = static_cast<HWND>(params->window);
+    present.Windowed = params->windowed ? TRUE : FALSE;
+    present.Flags = static_cast<DWORD>(params->flags);
+    present.FullScreen_RefreshRateInHz =
+        params->windowed ? 0 : static_cast<UINT>(params->refreshRate);
+    present.PresentationInterval = static_cast<UINT>(params->interval);
+    const HWND window = static_cast<HWND>(params->window);
+    if (ex && direct3DEx_) {
+      D3DDISPLAYMODEEX mode;
+      memset(&mode, 0, sizeof mode);
+      mode.Size = sizeof mode;
+      mode.Width = present.BackBufferWidth;
+      mode.Height = present.BackBufferHeight;
+      mode.RefreshRate = present.FullScreen_RefreshRateInHz;
+      mode.Format = present.BackBufferFormat;
+      mode.ScanLineOrdering = D3DSCANLINEORDERING_PROGRESSIVE;
+      IDirect3DDevice9Ex *device = NULL;
+      if (FAILED(direct3DEx_->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                             behaviorFlags, &present,
+                                             params->windowed ? NULL : &mode, &device))) {
+        return -1;
+      }
+      deviceEx_ = device;
+      device_ = device;
+      return 0;
+    }
+    return Result(direct3D_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                          behaviorFlags, &present, &device_));
+  }
+  void ReleaseDevice() override {
+    ReleaseInterface(device_);
+    deviceEx_ = NULL;
+  }
+  void SetMaximumFrameLatency(int frames) override {
+    if (deviceEx_) deviceEx_->SetMaximumFrameLatency(static_cast<UINT>(frames));
+  }
+  void SetRenderState(int state, uint32_t value) override {
+    device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), value);
+  }
+  int Clear(uint32_t flags, uint32_t color, float z) override {
+    return Result(device_->Clear(0, NULL, flags, color, z, 0));
+  }
+  int BeginScene() override { return Result(device_->BeginScene()); }
+  int EndScene() override { return Result(device_->EndScene()); }
+  int Present() override { return static_cast<int>(device_->Present(NULL, NULL, NULL, NULL)); }
+  int SetDialogBoxMode(int on) override { return Result(device_->SetDialogBoxMode(on)); }
+
+  int GetBackBuffer(GfxSurface **out) override {
+    IDirect3DSurface9 *surface = NULL;
+    if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))) return -1;
+    *out = reinterpret_cast<GfxSurface *>(surface);
+    return 0;
+  }
+  int GetSwapChain(GfxSwapChain **out) override {
+    IDirect3DSwapChain9 *swapChain = NULL;
+    if (FAILED(device_->GetSwapChain(0, &swapChain))) return -1;
+    *out = reinterpret_cast<GfxSwapChain *>(swapChain);
+    return 0;
+  }
+  int SurfaceFormat(GfxSurface *surface) override {
+    D3DSURFACE_DESC description;
+    if (FAILED(AsSurface(surface)->GetDesc(&description))) return 0;
+    return static_cast<int>(description.Format);
+  }
+  int CreateDepthStencil(int width, int height, int format, GfxSurface **out) override {
+    IDirect3DSurface9 *surface = NULL;
+    if (FAILED(device_->CreateDepthStencilSurface(
+            static_cast<UINT>(width), static_cast<UINT>(height), static_cast<D3DFORMAT>(format),
+            D3DMULTISAMPLE_NONE, 0, TRUE, &surface, NULL))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxSurface *>(surface);
+    return 0;
+  }
+  int SetDepthStencil(GfxSurface *surface) override {
+    return Result(device_->SetDepthStencilSurface(AsSurface(surface)));
+  }
+  int CreateRenderTarget(int width, int height, int format, int lockable,
+                         GfxSurface **out) override {
+    IDirect3DSurface9 *surface = NULL;
+    if (FAILED(device_->CreateRenderTarget(static_cast<UINT>(width), static_cast<UINT>(height),
+                                           static_cast<D3DFORMAT>(format), D3DMULTISAMPLE_NONE,
+                                           0, lockable ? TRUE : FALSE, &surface, NULL))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxSurface *>(surface);
+    return 0;
+  }
+  int CreateSystemSurface(int width, int height, int format, GfxSurface **out) override {
+    IDirect3DSurface9 *surface = NULL;
+    if (FAILED(device_->CreateOffscreenPlainSurface(
+            static_cast<UINT>(width), static_cast<UINT>(height), static_cast<D3DFORMAT>(format),
+            D3DPOOL_SYSTEMMEM, &surface, NULL))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxSurface *>(surface);
+    return 0;
+  }
+  int LockSurface(GfxSurface *surface, const GfxRect *rect, int readOnly,
+                  GfxLocked *out) override {
+    RECT area;
+    D3DLOCKED_RECT locked;
+    if (FAILED(AsSurface(surface)->LockRect(&locked, AsRect(rect, &area),
+                                            readOnly ? D3DLOCK_READONLY : 0))) {
+      return -1;
+    }
+    out->bits = static_cast<uint8_t *>(locked.pBits);
+    out->pitch = locked.Pitch;
+    out->slicePitch = 0;
+    return 0;
+  }
+  void UnlockSurface(GfxSurface *surface) override { AsSurface(surface)->UnlockRect(); }
+  int StretchRect(GfxSurface *source, const GfxRect *sourceRect, GfxSurface *dest,
+                  const GfxRect *destRect) override {
+    RECT from, to;
+    return Result(device_->StretchRect(AsSurface(source), AsRect(sourceRect, &from),
+                                       AsSurface(dest), AsRect(destRect, &to), D3DTEXF_NONE));
+  }
+  int GetRenderTargetData(GfxSurface *renderTarget, GfxSurface *systemSurface) override {
+    return Result(device_->GetRenderTargetData(AsSurface(renderTarget), AsSurface(systemSurface)));
+  }
+  void ReleaseSurface(GfxSurface *surface) override { AsSurface(surface)->Release(); }
+  void ReleaseSwapChain(GfxSwapChain *swapChain) override {
+    reinterpret_cast<IDirect3DSwapChain9 *>(swapChain)->Release();
+  }
+  int CreateVolumeTexture(int size, int format, int systemMemory,
+                          GfxVolumeTexture **out) override {
+    IDirect3DVolumeTexture9 *texture = NULL;
+    const UINT edge = static_cast<UINT>(size);
+    if (FAILED(device_->CreateVolumeTexture(edge, edge, edge, 1, 0,
+                                            static_cast<D3DFORMAT>(format),
+                                            systemMemory ? D3DPOOL_SYSTEMMEM : D3DPOOL_DEFAULT,
+                                            &texture, NULL))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxVolumeTexture *>(texture);
+    return 0;
+  }
+  int LockVolume(GfxVolumeTexture *texture, GfxLocked *out) override {
+    D3DLOCKED_BOX box;
+    if (FAILED(AsVolume(texture)->LockBox(0, &box, NULL, 0))) return -1;
+    out->bits = static_cast<uint8_t *>(box.pBits);
+    out->pitch = box.RowPitch;
+    out->slicePitch = box.SlicePitch;
+    return 0;
+  }
+  void UnlockVolume(GfxVolumeTexture *texture) override { AsVolume(texture)->UnlockBox(0); }
+  int UpdateVolumeTexture(GfxVolumeTexture *source, GfxVolumeTexture *dest) override {
+    return Result(device_->UpdateTexture(AsVolume(source), AsVolume(dest)));
+  }
+  void ReleaseVolumeTexture(GfxVolumeTexture *texture) override { AsVolume(texture)->Release(); }
+
+  int ChangeDisplay(int width, int height, int bits, int refresh,
+                            int fullScreen) override {
+    DEVMODEA mode;
+    memset(&mode, 0, sizeof mode);
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmBitsPerPel = static_cast<DWORD>(bits);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    if (refresh) {
+      mode.dmDisplayFrequency = static_cast<DWORD>(refresh);
+      mode.dmFields |= DM_DISPLAYFREQUENCY;
+    }
+    return ChangeDisplaySettingsA(&mode, fullScreen ? CDS_FULLSCREEN : 0) ==
+                   DISP_CHANGE_SUCCESSFUL
+               ? 0
+               : -1;
+  }
+  void RestoreDesktopDisplayMode() override { ChangeDisplaySettingsA(NULL, 0); }
+  int IsWindowed() override { return g_windowState.settings.windowed; }
+  void *MainWindow() override { return g_windowState.window.mainWindow; }
+  int IsVistaOrLater() override { return GetSystemFacts()->osCode >= OS_CODE_VISTA; }
+  void RestyleWindow() override {
+    if (g_windowState.settings.windowed) {
+      FitWindowToScreenSize();
+    } else {
+      ApplyWindowModeStyle();
+    }
+  }
+  int SetDesktopComposition(int enable) override {
+    ::SetDesktopComposition(enable);
+    return g_windowState.lifecycle.dwmEnableComposition != NULL;
+  }
+
+ private:
+  FARPROC Entry(const char *name) { return library_ ? GetProcAddress(library_, name) : NULL; }
+  // An entry point as a plain function pointer, ready for its own type.
+  void (*EntryFunction(const char *name))(void) {
+    return reinterpret_cast<void (*)(void)>(Entry(name));
+  }
+
+  HMODULE library_ = NULL;
+  IDirectDraw7 *directDraw_ = NULL;
+  IDirect3D9 *direct3D_ = NULL;
+  IDirect3D9Ex *direct3DEx_ = NULL;
+  IDirect3DDevice9 *device_ = NULL;
+  IDirect3DDevice9Ex *deviceEx_ = NULL;
+};
+
+Win32GfxDevice g_device;
+
+class Win32FrameClock : public FrameClock {
+ public:
+  uint64_t NowMicroseconds() override { return GetNowMicroseconds(1); }
+  void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
+  int WaitForVerticalBlank() override { return g_device.WaitForVerticalBlank(); }
+};
+
+Win32FrameClock g_clock;
+
+}  // namespace
+
+GfxDevice *PlatformGfxDevice(void) { return &g_device; }
+
+FrameClock *PlatformFrameClock(void) { return &g_clock; }

@@ -1,0 +1,3 @@
+#include "graphics/draw/lights.h"
+
+int DeleteAllLightHandles(void) { return 0; }

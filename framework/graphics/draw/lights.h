@@ -1,0 +1,9 @@
+// Light handles as graphics shut-down uses them.
+#ifndef VELVANE_GRAPHICS_LIGHTS_H
+#define VELVANE_GRAPHICS_LIGHTS_H
+
+// Deletes every light handle and the default light (forgetting its
+// handle); 0.
+int DeleteAllLightHandles(void);
+
+#endif  // VELVANE_GRAPHICS_LIGHTS_H

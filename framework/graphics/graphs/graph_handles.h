@@ -1,0 +1,12 @@
+// Graph handles: what graphics start-up and shut-down ask of them.
+#ifndef VELVANE_GRAPHICS_GRAPH_HANDLES_H
+#define VELVANE_GRAPHICS_GRAPH_HANDLES_H
+
+// Graph count and highest used slot back to 0.
+void ResetGraphTableCounts(void);
+// Deletes every graph handle; 0.
+int DeleteAllGraphHandles(void);
+// Refills every graph's image from its source after a device rebuild; 0.
+int RestoreAllGraphs(void);
+
+#endif  // VELVANE_GRAPHICS_GRAPH_HANDLES_H

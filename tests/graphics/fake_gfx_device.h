@@ -1,0 +1,178 @@
+// A recording stand-in for the Direct3D seam: every call is logged with its
+// arguments, any call kind can be scripted to fail on its n-th call, the
+// caps and the adapter are plain fields, the clock is virtual, and the live
+// objects are counted so a test sees leaks and double releases.
+#ifndef VELVANE_TESTS_FAKE_GFX_DEVICE_H
+#define VELVANE_TESTS_FAKE_GFX_DEVICE_H
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "graphics/device/gfx_device.h"
+
+// What the fake hands out as a surface, swap chain or volume texture.
+struct FakeGfxObject {
+  std::string kind;  // "surface", "swapchain", "volume"
+  int width = 0;
+  int height = 0;
+  int format = 0;
+  int pitch = 0;
+  std::vector<uint8_t> pixels;
+  int released = 0;
+};
+
+// A clock that moves only when asked: each vertical-blank wait advances it
+// by the next scripted interval (the last one repeating), each Sleep by its
+// milliseconds.
+class FakeFrameClock : public FrameClock {
+ public:
+  uint64_t now = 1000000;
+  std::vector<uint64_t> blankIntervals = {16667};
+  int blankWaits = 0;
+  int sleeps = 0;
+  // Microseconds every NowMicroseconds call adds (0: time stands still).
+  uint64_t readStep = 0;
+
+  uint64_t NowMicroseconds() override {
+    now += readStep;
+    return now;
+  }
+  void Sleep(int milliseconds) override {
+    sleeps++;
+    now += static_cast<uint64_t>(milliseconds) * 1000;
+  }
+  int WaitForVerticalBlank() override {
+    const size_t i = static_cast<size_t>(blankWaits) < blankIntervals.size()
+                         ? static_cast<size_t>(blankWaits)
+                         : blankIntervals.size() - 1;
+    blankWaits++;
+    now += blankIntervals[i];
+    return 0;
+  }
+};
+
+class FakeGfxDevice : public GfxDevice {
+ public:
+  FakeGfxDevice();
+  ~FakeGfxDevice() override;
+
+  // Script: the n-th call (1-based) of kind fails; n 0 fails every call.
+  void FailCall(const std::string &kind, int n = 0);
+  // Calls of a kind so far, and the log lines that start with kind.
+  int CountCalls(const std::string &kind) const;
+  std::vector<std::string> CallsOf(const std::string &kind) const;
+  // Device objects alive (library, DirectDraw, Direct3D, device and every
+  // surface, swap chain and volume texture).
+  int LiveObjects() const;
+  int LiveOf(const std::string &kind) const;
+  // Releases of objects already released.
+  int doubleReleases = 0;
+
+  std::vector<std::string> calls;
+  GfxCaps caps;
+  int adapterFormat = GFX_FMT_X8R8G8B8;
+  int adapterR5G6B5Modes = 1;
+  int windowed = 1;
+  int vistaOrLater = 1;
+  int hasCreate9Ex = 1;
+  int hasCreate9 = 1;
+  int compositionSwitch = 1;
+  int presentResult = GFX_OK;
+  // Back-buffer colour the fake fills at each Clear of the target.
+  uint32_t lastClearColor = 0;
+  GfxPresentParams lastParams = {};
+  uint32_t lastBehavior = 0;
+  int library = 0, directDraw = 0, direct3D = 0, device = 0;
+
+  // GfxDevice.
+  int LoadD3DLibrary() override;
+  void FreeD3DLibrary() override;
+  int CreateDirectDraw() override;
+  int InitializeDirectDraw() override;
+  int SetCooperativeLevel(void *window, int fpuPreserve) override;
+  void ReleaseDirectDraw() override;
+  void *DirectDrawObject() override;
+  int HasCreate9Ex() override;
+  int CreateDirect3D9Ex() override;
+  int HasCreate9() override;
+  int CreateDirect3D9() override;
+  void ReleaseDirect3D() override;
+  int AdapterDisplayFormat() override;
+  int AdapterModeCount(int format) override;
+  void ProbeCaps(int displayFormat, GfxCaps *out) override;
+  void AdapterIdentifier(char *driver, char *description) override;
+  int CreateDevice(const GfxPresentParams *params, uint32_t behaviorFlags, int ex) override;
+  void ReleaseDevice() override;
+  void SetMaximumFrameLatency(int frames) override;
+  void SetRenderState(int state, uint32_t value) override;
+  int Clear(uint32_t flags, uint32_t color, float z) override;
+  int BeginScene() override;
+  int EndScene() override;
+  int Present() override;
+  int SetDialogBoxMode(int on) override;
+  int GetBackBuffer(GfxSurface **out) override;
+  int GetSwapChain(GfxSwapChain **out) override;
+  int SurfaceFormat(GfxSurface *surface) override;
+  int CreateDepthStencil(int width, int height, int format, GfxSurface **out) override;
+  int SetDepthStencil(GfxSurface *surface) override;
+  int CreateRenderTarget(int width, int height, int format, int lockable,
+                         GfxSurface **out) override;
+  int CreateSystemSurface(int width, int height, int format, GfxSurface **out) override;
+  int LockSurface(GfxSurface *surface, const GfxRect *rect, int readOnly,
+                  GfxLocked *out) override;
+  void UnlockSurface(GfxSurface *surface) override;
+  int StretchRect(GfxSurface *source, const GfxRect *sourceRect, GfxSurface *dest,
+                  const GfxRect *destRect) override;
+  int GetRenderTargetData(GfxSurface *renderTarget, GfxSurface *systemSurface) override;
+  void ReleaseSurface(GfxSurface *surface) override;
+  void ReleaseSwapChain(GfxSwapChain *swapChain) override;
+  int CreateVolumeTexture(int size, int format, int systemMemory,
+                          GfxVolumeTexture **out) override;
+  int LockVolume(GfxVolumeTexture *texture, GfxLocked *out) override;
+  void UnlockVolume(GfxVolumeTexture *texture) override;
+  int UpdateVolumeTexture(GfxVolumeTexture *source, GfxVolumeTexture *dest) override;
+  void ReleaseVolumeTexture(GfxVolumeTexture *texture) override;
+  int ChangeDisplay(int width, int height, int bits, int refresh,
+                            int fullScreen) override;
+  void RestoreDesktopDisplayMode() override;
+  int IsWindowed() override;
+  void *MainWindow() override;
+  int IsVistaOrLater() override;
+  void RestyleWindow() override;
+  int SetDesktopComposition(int enable) override;
+
+  FakeGfxObject *Object(const void *handle) const;
+  // The last volume texture made in video memory.
+  FakeGfxObject *lastVideoVolume = nullptr;
+
+ private:
+  // Logs the call; true when the script says this one fails.
+  bool Record(const std::string &kind, const std::string &args = "");
+  FakeGfxObject *Make(const std::string &kind, int width, int height, int format);
+  void Release(const void *handle);
+  static int BytesPerPixel(int format);
+
+  std::map<std::string, int> counts_;
+  std::map<std::string, std::set<int>> failNth_;
+  std::set<std::string> failAll_;
+  std::vector<FakeGfxObject *> objects_;
+  FakeGfxObject *backBuffer_ = nullptr;
+};
+
+// Caps where every probed format and depth works, shaders 2.0 and a maximum
+// texture of 4096: the start of each hand-made caps table.
+GfxCaps FullGfxCaps(void);
+
+// Installs a fake device and clock for one test, resets the test switches,
+// and takes them out again at the end.
+class FakeGfxInstall {
+ public:
+  FakeGfxInstall();
+  ~FakeGfxInstall();
+  FakeGfxDevice device;
+  FakeFrameClock clock;
+};
+
+#endif  // VELVANE_TESTS_FAKE_GFX_DEVICE_H

@@ -1,0 +1,49 @@
+// Run with Wine's 3-D renderer switched off for this program alone: the
+// device cannot be made, so the software screen runs.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "graphics/device/direct3d_init.h"
+#include "graphics/device/direct3d_state.h"
+#include "graphics/device/screen_settings.h"
+#include "softrender/softrender.h"
+#include "spine_support.h"
+#include "velvane.h"
+
+namespace {
+
+// HKCU\Software\Wine\AppDefaults\<this .exe>\Direct3D "renderer" = "no3d".
+void SwitchOffThreeD(void) {
+  char path[MAX_PATH];
+  GetModuleFileNameA(NULL, path, sizeof path);
+  std::string exe = path;
+  exe = exe.substr(exe.find_last_of("\\/") + 1);
+  const std::string key = "Software\\Wine\\AppDefaults\\" + exe + "\\Direct3D";
+  HKEY handle;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, NULL, 0,
+                                           KEY_SET_VALUE, NULL, &handle, NULL));
+  const char value[] = "no3d";
+  RegSetValueExA(handle, "renderer", 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
+                 sizeof value);
+  RegCloseKey(handle);
+}
+
+TEST(NoThreeD, SoftwareScreenRunsAndGoes) {
+  EnterPrivateDirectory("graphics-no3d");
+  SwitchOffThreeD();
+  ASSERT_EQ(0, StartFrameworkWindowed());
+  EXPECT_EQ(0, IsHardwareRenderingActive());
+  EXPECT_EQ(0, g_d3d.deviceMade);
+  MEMIMG *screen = GetSoftwareScreenImage();
+  ASSERT_NE(nullptr, screen);
+  EXPECT_EQ(640, screen->width);
+  EXPECT_EQ(480, screen->height);
+  EXPECT_EQ(0, screen->pixels[0]);
+  EndFramework();
+  EXPECT_EQ(nullptr, GetSoftwareScreenImage());
+  EXPECT_EQ(0, g_d3d.libraryLoaded);
+}
+
+}  // namespace
