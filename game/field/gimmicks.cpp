@@ -13,7 +13,7 @@ CGimmickManage *CGimmickBase::gimmicks = nullptr;
 namespace {
 
 constexpr float kTileHalfSize = 16.0f;
-constexpr float kSpeedUpStep = 0.05f;
+constexpr double kSpeedUpStep = 0.05;
 
 }  // namespace
 
@@ -59,8 +59,8 @@ int CSpeedUp::OnTouch(CAttackBase *attack) {
   const float speedZ = attack->GetSpeedZ();
   const float speedY = attack->GetSpeedY();
   const float speedX = attack->GetSpeedX();
-  attack->SetSpeed(static_cast<float>(speedX - 0.05 * SineTable[i]),
-                   static_cast<float>(speedY + 0.05 * CosineTable[i]), speedZ);
+  attack->SetSpeed(static_cast<float>(speedX - kSpeedUpStep * SineTable[i]),
+                   static_cast<float>(speedY + kSpeedUpStep * CosineTable[i]), speedZ);
   return 0;
 }
 

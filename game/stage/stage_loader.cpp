@@ -34,14 +34,18 @@ struct Placement {
   StageReader &reader;
 };
 
+// The whole file, read in chunks so that a small file costs little; a file
+// above the limit is refused.
 bool ReadStageFile(const char *path, std::vector<uint8_t> &bytes) {
   FILE *file = fopen(path, "rb");
   if (!file) return false;
-  bytes.resize(kMaxStageFileBytes + 1);
-  const size_t size = fread(bytes.data(), 1, bytes.size(), file);
+  uint8_t chunk[16384];
+  size_t size;
+  while ((size = fread(chunk, 1, sizeof chunk, file)) > 0 && bytes.size() <= kMaxStageFileBytes) {
+    bytes.insert(bytes.end(), chunk, chunk + size);
+  }
   fclose(file);
-  bytes.resize(size);
-  return size <= kMaxStageFileBytes;
+  return bytes.size() <= kMaxStageFileBytes;
 }
 
 // A gimmick's direction: a written "\" angle in whole degrees, or turning by

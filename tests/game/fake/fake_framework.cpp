@@ -20,12 +20,14 @@ struct GraphRecord {
 };
 
 struct ModelInstance {
-  int data;  // index into State::modelData
+  int data;  // key into State::modelData
 };
 
+// Shared by its instances, gone with the last one.
 struct ModelData {
   std::string path;
   int frames;
+  int instances;
 };
 
 struct State {
@@ -42,7 +44,8 @@ struct State {
   std::deque<MessageBoxAnswer> answers;
   std::map<int, GraphRecord> graphs;
   std::map<int, ModelInstance> models;
-  std::vector<ModelData> modelData;
+  std::map<int, ModelData> modelData;
+  int nextData = 0;
   int nextSlot = 0;
 };
 
@@ -97,13 +100,20 @@ bool LiveGraph(int handle) { return S().graphs.count(handle) != 0; }
 
 const ModelData *DataOf(int handle) {
   auto it = S().models.find(handle);
-  return it == S().models.end() ? nullptr : &S().modelData[static_cast<size_t>(it->second.data)];
+  return it == S().models.end() ? nullptr : &S().modelData[it->second.data];
 }
 
 int NewInstance(int data) {
   const int handle = MakeHandle(kModelKind);
   S().models[handle] = ModelInstance{data};
+  S().modelData[data].instances += 1;
   return handle;
+}
+
+void DeleteInstance(int handle) {
+  const int data = S().models[handle].data;
+  S().models.erase(handle);
+  if (--S().modelData[data].instances == 0) S().modelData.erase(data);
 }
 
 }  // namespace
@@ -317,9 +327,10 @@ int LoadModel(const char *path) {
   if (file) fclose(file);
   if (!Failing("LoadModel", path) && file) {
     auto count = S().frameCounts.find(path);
-    S().modelData.push_back(
-        ModelData{path, count == S().frameCounts.end() ? kModelFrameDefault : count->second});
-    result = NewInstance(static_cast<int>(S().modelData.size()) - 1);
+    const int data = S().nextData++;
+    S().modelData[data] =
+        ModelData{path, count == S().frameCounts.end() ? kModelFrameDefault : count->second, 0};
+    result = NewInstance(data);
   }
   return Record(CALL_MODEL, "LoadModel", path, {}, result);
 }
@@ -333,7 +344,7 @@ int VLMCloneInstance(int handle) {
 int VLMDeleteInstance(int handle) {
   int result = -1;
   if (!Failing("VLMDeleteInstance") && DataOf(handle)) {
-    S().models.erase(handle);
+    DeleteInstance(handle);
     result = 0;
   }
   return Record(CALL_MODEL, "VLMDeleteInstance", "", {double(handle)}, result);
