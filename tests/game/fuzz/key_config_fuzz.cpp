@@ -10,12 +10,11 @@
 
 namespace {
 
+// Made on the first input and removed at exit.
 gametest::FixtureFolder &Folder() {
-  static gametest::FixtureFolder *folder = [] {
-    fake::SetRecording(false);
-    return new gametest::FixtureFolder;
-  }();
-  return *folder;
+  fake::SetRecording(false);
+  static gametest::FixtureFolder folder;
+  return folder;
 }
 
 }  // namespace

@@ -17,12 +17,11 @@ struct Session {
   gametest::World world;
 };
 
+// Made on the first input and removed, folder included, at exit.
 Session &TheSession() {
-  static Session *session = [] {
-    fake::SetRecording(false);
-    return new Session;
-  }();
-  return *session;
+  fake::SetRecording(false);
+  static Session session;
+  return session;
 }
 
 }  // namespace

@@ -178,6 +178,18 @@ TEST_F(StageLoaderTest, CountsAndChainsAreBounded) {
   EXPECT_EQ(cells[64], "block 32 -0 -0 2");
 }
 
+// "_" places its blocks on one layer, each linked onto the one before; two
+// frames stand them up as a column.
+TEST_F(StageLoaderTest, CountSuffixStandsUpAsAColumn) {
+  Load("1_2");
+  const std::vector<CEnemyBase *> &blocks = World().field.enemies.Breakable();
+  World().field.enemies.Update();
+  World().field.enemies.Update();
+  EXPECT_EQ(blocks[0]->GetZ(), 0.0f);
+  EXPECT_FLOAT_EQ(blocks[1]->GetZ(), -31.99f);
+  EXPECT_FLOAT_EQ(blocks[2]->GetZ(), -63.98f);
+}
+
 TEST_F(StageLoaderTest, SuffixAfterNonBlockRestsOnTheLastBlockAdded) {
   Load("1,0^2");
   const std::vector<CEnemyBase *> &blocks = World().field.enemies.Breakable();
