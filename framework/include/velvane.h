@@ -136,6 +136,17 @@ int GetClientScreenRect(Rect *out);
 int ReadMenuItemText(int id, char *out);
 
 // ---------------------------------------------------------------------------
+// Core: input
+// ---------------------------------------------------------------------------
+
+// Fills 256 bytes, one per DirectInput key code: 1 down, 0 up; 0.
+int GetAllKeyStates(char *keyStates);
+// Input bits of joypad pad (1-16; | 0x1000 adds the keys mapped to it).
+int GetJoypadState(int pad);
+// Mouse buttons down: bit 0 left, bit 1 right, bit 2 middle.
+int GetMouseButtons(void);
+
+// ---------------------------------------------------------------------------
 // Core: log
 // ---------------------------------------------------------------------------
 
@@ -375,6 +386,40 @@ int SetMaskEnabled(int use);
 int SetGraphReloadCallback(int (*reload)(void));
 
 // ---------------------------------------------------------------------------
+// Graphics: graph handles
+// ---------------------------------------------------------------------------
+
+// A new graph of the whole image file (flag has no effect); -1 on failure.
+int LoadGraphFromFile(const char *path, int flag);
+// Cuts the image into count cellWidth x cellHeight graphs, row by row.
+int LoadDividedGraph(const char *path, int count, int columns, int rows, int cellWidth,
+                     int cellHeight, int *handles, int flag);
+// The graph's size (each pointer may be null); -1 for a bad handle.
+int GetGraphHandleSize(int handle, int *width, int *height);
+// Deletes one graph; -1 for a bad handle.
+int DeleteGraphHandle(int handle);
+
+// ---------------------------------------------------------------------------
+// Graphics: drawing
+// ---------------------------------------------------------------------------
+
+// The graph with its top-left at (x, y); transparent 1 honours key and alpha.
+int DrawGraphAt(int x, int y, int handle, int transparent);
+// A camera-facing square of size world units at position, centred on the
+// graph fraction (centreX, centreY), turned by angle radians.
+int DrawGraphBillboard(Vector3 position, float centreX, float centreY, float size,
+                       float angle, int handle, int transparent, int turn);
+
+// ---------------------------------------------------------------------------
+// Graphics: camera
+// ---------------------------------------------------------------------------
+
+// Camera at position looking at target, kept upright (world +Y up); 0.
+int SetCameraLookAt(Vector3 position, Vector3 target);
+// The screen point onto which the centre of the view projects; 0.
+int SetProjectionCenter(float x, float y);
+
+// ---------------------------------------------------------------------------
 // Graphics: character classification
 // ---------------------------------------------------------------------------
 
@@ -515,6 +560,12 @@ int VLMCloneInstance(int handle);
 int VLMSetInstancePosition(int handle, float x, float y, float z);
 // Rotates the instance by Euler angles x, then y, then z (radians).
 int VLMSetInstanceRotation(int handle, float x, float y, float z);
+// Loads a model file; a new model instance handle, -1 on failure.
+int LoadModel(const char *path);
+// Draws every frame of the instance; -1 bad handle.
+int VLMDrawInstance(int handle);
+// Draws one frame; -1 bad handle, index out of range or nothing drawn.
+int VLMDrawInstanceFrame(int handle, int frameIndex);
 
 // ---------------------------------------------------------------------------
 // Software renderer
