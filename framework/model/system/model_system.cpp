@@ -4,7 +4,7 @@
 
 #include "core/base/handle_table.h"
 #include "core/debug/memory.h"
-#include "graphics/device/graphics_system.h"
+#include "graphics/device/screen_settings.h"
 #include "model/data/model_data.h"
 #include "model/data/instance_build.h"
 #include "model/draw/model_draw_buffers.h"
