@@ -136,15 +136,22 @@ int GetClientScreenRect(Rect *out);
 int ReadMenuItemText(int id, char *out);
 
 // ---------------------------------------------------------------------------
-// Core: input
+// Core: input devices
 // ---------------------------------------------------------------------------
 
-// Fills 256 bytes, one per DirectInput key code: 1 down, 0 up; 0.
+// Pad number bit: adds the keys mapped to the pad (alone: pad 1's keys).
+enum { PAD_INPUT_KEYS = 0x1000 };
+
+// 1 while the key (a DirectInput key code, 0-255) is down, else 0; before
+// start-up starts input and returns 0.
+int CheckKeyDown(int keyCode);
+// Fills 256 bytes with 1 (down) or 0 per key code; 0, -1 for a null buffer.
 int GetAllKeyStates(char *keyStates);
-// Input bits of joypad pad (1-16; | 0x1000 adds the keys mapped to it).
-int GetJoypadState(int pad);
-// Mouse buttons down: bit 0 left, bit 1 right, bit 2 middle.
+// Mouse buttons down: bit 0 left, 1 right, 2 middle (DirectInput: 0-7).
 int GetMouseButtons(void);
+// Input bits of pad 1-16 (ORed with PAD_INPUT_KEYS: and its mapped keys):
+// 1 down, 2 left, 4 right, 8 up, 0x10 << i button i; 0 out of range.
+int GetJoypadState(int pad);
 
 // ---------------------------------------------------------------------------
 // Core: log

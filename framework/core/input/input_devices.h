@@ -4,12 +4,16 @@
 #ifndef VELVANE_CORE_INPUT_DEVICES_H
 #define VELVANE_CORE_INPUT_DEVICES_H
 
+struct InputBackend;
+
 // 0 (also when already started); -1 when the keyboard cannot be set up.
 int InitInputSystem(void);
 // 0.
 int EndInputSystem(void);
 // 1 when the keyboard state was read anew, else 0.
 int RefreshKeyboardState(void);
+// 0, or -1 for a pad index outside 0-15 or a failed read.
+int RefreshJoypadState(int padIndex);
 // Runs the joypads' force-feedback effects for this pass.
 void ProcessJoypadEffects(void);
 // Re-acquires the devices after the window's activity changed.
@@ -20,5 +24,12 @@ void RefreshJoypadEffects(void);
 void SetInputMessageFlag(int index);
 void ClearInputMessageFlag(int index);
 int GetInputMessageFlag(int index);
+
+// Start-up switches, kept across restarts and taking effect at the next
+// start: 1 reads keys and mouse buttons from DirectInput on Vista and later,
+// 1 makes no force-feedback effects, 1 uses no DirectInput at all.
+void SetInputSwitches(int vistaUsesDirectInput, int effectsOff, int noDirectInput);
+// Puts other devices in place (null: the build's own); input must be ended.
+void SetInputBackend(const InputBackend *backend);
 
 #endif  // VELVANE_CORE_INPUT_DEVICES_H
