@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/log_capture.h"
+#include "core/net/frame_bytes.h"
 #include "core/net/framing.h"
 
 namespace {
@@ -53,16 +54,6 @@ int ScriptedSend(uintptr_t, const void *src, int len) {
 }
 
 const FrameSocketOps kOps = {ScriptedReceive, ScriptedSend, nullptr};
-
-std::string Header(uint32_t n) {
-  std::string out;
-  for (int i = 0; i < 4; i++) out += static_cast<char>(n >> (8 * i));
-  return out;
-}
-
-std::string Frame(const std::string &payload) {
-  return Header(static_cast<uint32_t>(payload.size())) + payload;
-}
 
 // Lets the next arrival in, as before the next read event.
 void NextArrival(ScriptedSocket &s) { s.arrival++; }

@@ -7,19 +7,10 @@
 #include <string>
 
 #include "core/log_capture.h"
+#include "core/net/frame_bytes.h"
 #include "core/net/network.h"
 
 namespace {
-
-std::string Header(uint32_t n) {
-  std::string out;
-  for (int i = 0; i < 4; i++) out += static_cast<char>(n >> (8 * i));
-  return out;
-}
-
-std::string Frame(const std::string &payload) {
-  return Header(static_cast<uint32_t>(payload.size())) + payload;
-}
 
 // Pumps the network window until done() holds or two seconds pass.
 bool PumpUntil(const std::function<bool()> &done) {
