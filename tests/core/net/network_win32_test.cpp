@@ -109,6 +109,15 @@ TEST_F(NetworkTest, RefusedLengthFailsTheHandleWhichIsThenClosed) {
   EXPECT_NE(std::string::npos, log.Text().find("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ -16 byte)"));
 }
 
+TEST_F(NetworkTest, FailedAcceptLeavesNoRecordBehind) {
+  LogCapture log;
+  EXPECT_EQ(-1, AcceptNetWork());  // nothing is waiting to be accepted
+  EXPECT_NE(std::string::npos, log.Text().find("acceptに失敗しました"));
+  EXPECT_EQ(handle_, GetNewestNetworkHandleForTest());
+  ClientSend(Frame("still served"));
+  EXPECT_TRUE(PumpUntil([this] { return GetNetworkCompleteBytesForTest(handle_) == 12; }));
+}
+
 TEST(NetworkNotStartedTest, EveryCallReturnsAtOnce) {
   EXPECT_EQ(-1, AcceptNetWork());
   EXPECT_EQ(-1, RecvSocket(0));
