@@ -57,7 +57,7 @@ class NetworkTest : public testing::Test {
 TEST_F(NetworkTest, UnknownSocketNotificationIsLogged) {
   LogCapture log;
   EXPECT_EQ(0, HandleSocketMessage(static_cast<uintptr_t>(-2), FD_READ));
-  EXPECT_NE(std::string::npos, log.Text().find("通信エラー No.1\n"));
+  EXPECT_NE(std::string::npos, log.Text().find("通信エラー No.1"));
 }
 
 TEST_F(NetworkTest, SplitMessageCompletesWithItsLastPiece) {
