@@ -99,6 +99,8 @@ make_root() {
         as_root env DEBIAN_FRONTEND=noninteractive apt-get -y -qq install debootstrap >/dev/null
     }
     root=$(as_root mktemp -d "${FRESH_CHECK_DIR:-/var/tmp}/velvane-fresh.XXXXXX")
+    # A root directory is world-readable; apt's own user reads below it.
+    as_root chmod 755 "$root"
     say "making a minbase $SUITE root in $root"
     as_root debootstrap --variant=minbase "$SUITE" "$root" "$MIRROR" >"$root.debootstrap.log" 2>&1 || {
         tail -n 30 "$root.debootstrap.log" >&2
