@@ -29,3 +29,10 @@ if(WIN32)
   target_compile_definitions(velvane_flags INTERFACE
     WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 endif()
+
+# 32-bit x86 would do float maths on the x87 unit, whose wider intermediate
+# results make the software renderer's corners, and the model and game
+# maths, differ from the 64-bit build's. SSE2 gives both the same results.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^i[3-6]86$")
+  target_compile_options(velvane_flags INTERFACE -msse2 -mfpmath=sse)
+endif()

@@ -2,21 +2,31 @@
 #include <windows.h>
 #include <string.h>
 
+#include "core/app/clipboard_system_win32.h"
 #include "core/app/window_state.h"
 #include "velvane.h"
 
 namespace {
 
+const ClipboardSystem kSystemClipboard = {OpenClipboard,    CloseClipboard,   EmptyClipboard,
+                                          GetClipboardData, SetClipboardData, GlobalFree};
+
+ClipboardSystem g_clipboard = kSystemClipboard;
+
 HWND ClipboardOwner(void) { return g_windowState.window.mainWindow; }
 
 }  // namespace
 
+void SetClipboardSystem(const ClipboardSystem *system) {
+  g_clipboard = system ? *system : kSystemClipboard;
+}
+
 int ReadClipboardText(char *buffer, int bufferSize) {
-  if (!OpenClipboard(ClipboardOwner())) return -1;
-  HANDLE data = GetClipboardData(CF_TEXT);
+  if (!g_clipboard.open(ClipboardOwner())) return -1;
+  HANDLE data = g_clipboard.getData(CF_TEXT);
   const char *text = data ? static_cast<const char *>(GlobalLock(data)) : NULL;
   if (!text) {
-    CloseClipboard();
+    g_clipboard.close();
     return -1;
   }
   const SIZE_T blockSize = GlobalSize(data);
@@ -37,7 +47,7 @@ int ReadClipboardText(char *buffer, int bufferSize) {
     result = -1;
   }
   GlobalUnlock(data);
-  CloseClipboard();
+  g_clipboard.close();
   return result;
 }
 
@@ -48,22 +58,22 @@ int WriteClipboardText(const char *text) {
   if (!block) return -1;
   void *target = GlobalLock(block);
   if (!target) {
-    GlobalFree(block);
+    g_clipboard.freeBlock(block);
     return -1;
   }
   memcpy(target, text, size);
   GlobalUnlock(block);
-  if (!OpenClipboard(ClipboardOwner())) {
-    GlobalFree(block);
+  if (!g_clipboard.open(ClipboardOwner())) {
+    g_clipboard.freeBlock(block);
     return -1;
   }
-  EmptyClipboard();
+  g_clipboard.empty();
   // Once set, the clipboard owns the block; until then it is ours to free.
-  if (!SetClipboardData(CF_TEXT, block)) {
-    GlobalFree(block);
-    CloseClipboard();
+  if (!g_clipboard.setData(CF_TEXT, block)) {
+    g_clipboard.freeBlock(block);
+    g_clipboard.close();
     return -1;
   }
-  CloseClipboard();
+  g_clipboard.close();
   return 0;
 }

@@ -11,7 +11,7 @@ int EndFrameworkUnlocked(void);
 // own per-pass input step.
 int PumpMessagesUnlocked(void);
 // Holds the caller while the window is inactive (in full screen even when
-// running while inactive); 0.
+// running while inactive); 0, at once when there is no main window.
 int WaitWhileInactive(void);
 
 #endif  // VELVANE_CORE_FRAMEWORK_LIFECYCLE_H

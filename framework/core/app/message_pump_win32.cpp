@@ -110,6 +110,8 @@ int PumpMessagesUnlocked(void) {
 
 int WaitWhileInactive(void) {
   const WindowRuntime &run = g_windowState.window;
+  // Before start-up (and after shut-down) no window can become active.
+  if (!run.mainWindow) return 0;
   if (run.painting || run.active) return 0;
   if (g_windowState.settings.windowed && g_windowState.settings.runWhileInactive) return 0;
   while (PumpMessagesUnlocked() == 0 && !run.active) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/base/core_state.h"
+#include "core/base/system_info.h"
 #include "core/debug/log.h"
 #include "core/app/window_state.h"
 #include "graphics/device/display_modes.h"
@@ -13,7 +14,7 @@ namespace {
 
 // A display change takes effect within a few frames; past this the mode is
 // taken as unchanged (some systems never report one).
-const int kDisplayChangeWaitMilliseconds = 2000;
+const uint32_t kDisplayChangeWaitMilliseconds = 2000;
 const int kMenuAutoShowHeight = 60;
 
 struct DisplayMode {
@@ -50,7 +51,7 @@ void WaitForDisplayChange(const DisplayMode &before) {
   if (SameDisplayMode(before, CurrentDisplayMode())) return;
   const int start = GetNowMilliseconds();
   while (!run.displayChanged && !run.endFlag &&
-         GetNowMilliseconds() - start < kDisplayChangeWaitMilliseconds) {
+         ElapsedMilliseconds(start, GetNowMilliseconds()) < kDisplayChangeWaitMilliseconds) {
     if (PumpMessagesUnlocked() != 0) break;
     Sleep(1);
   }

@@ -39,6 +39,10 @@ void PlatformDebugOutput(const char *text);
 int PlatformUtf16ToCodePage(unsigned codePage, const char16_t *src, char *dst,
                             int dstSize);
 
+// The system's code page for text the system gives (the current directory):
+// the ANSI code page on Windows, 932 where there is none.
+unsigned PlatformSystemCodePage(void);
+
 // Converts text in the given code page to UTF-16 into at most dstSize units,
 // always terminated; returns the units written, or -1 (dst empty) when the
 // text does not fit or does not convert.
@@ -65,6 +69,9 @@ int PlatformProcessorCount(void);
 uint32_t PlatformTimerMinPeriod(void);
 void PlatformBeginTimerPeriod(uint32_t period);
 void PlatformEndTimerPeriod(uint32_t period);
+// Raises made through this seam and not yet released: each one the system
+// counts must be given back once.
+int PlatformTimerPeriodsHeld(void);
 
 // Physical memory in bytes and the free virtual address space; extended
 // asks for the 64-bit query where the system has one. 0, or -1 when the

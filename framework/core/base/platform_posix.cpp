@@ -9,6 +9,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 
 namespace {
@@ -113,6 +114,8 @@ int PlatformUtf16ToCodePage(unsigned codePage, const char16_t *src, char *dst, i
   return static_cast<int>(out - dst);
 }
 
+unsigned PlatformSystemCodePage(void) { return 932; }
+
 int PlatformCodePageToUtf16(unsigned codePage, const char *src, char16_t *dst,
                             int dstSize) {
   if (!dst || dstSize <= 0) return -1;
@@ -147,9 +150,16 @@ int PlatformProcessorCount(void) {
 
 uint32_t PlatformTimerMinPeriod(void) { return 1; }
 
-void PlatformBeginTimerPeriod(uint32_t) {}
+namespace {
+std::atomic<int> g_timerPeriodsHeld{0};
+}  // namespace
 
-void PlatformEndTimerPeriod(uint32_t) {}
+// No timer resolution to raise here; the count is what callers can check.
+void PlatformBeginTimerPeriod(uint32_t) { g_timerPeriodsHeld++; }
+
+void PlatformEndTimerPeriod(uint32_t) { g_timerPeriodsHeld--; }
+
+int PlatformTimerPeriodsHeld(void) { return g_timerPeriodsHeld; }
 
 int PlatformMemoryStatus(int, uint64_t *totalPhysical, uint64_t *availablePhysical,
                          uint64_t *availableVirtual) {

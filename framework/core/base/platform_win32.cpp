@@ -92,6 +92,8 @@ int PlatformUtf16ToCodePage(unsigned codePage, const char16_t *src, char *dst, i
   return 0;
 }
 
+unsigned PlatformSystemCodePage(void) { return GetACP(); }
+
 int PlatformCodePageToUtf16(unsigned codePage, const char *src, char16_t *dst,
                             int dstSize) {
   if (!dst || dstSize <= 0) return -1;
@@ -140,9 +142,20 @@ uint32_t PlatformTimerMinPeriod(void) {
   return caps.wPeriodMin;
 }
 
-void PlatformBeginTimerPeriod(uint32_t period) { timeBeginPeriod(period); }
+namespace {
+// The system counts raises per process without a way to read the count.
+LONG g_timerPeriodsHeld = 0;
+}  // namespace
 
-void PlatformEndTimerPeriod(uint32_t period) { timeEndPeriod(period); }
+void PlatformBeginTimerPeriod(uint32_t period) {
+  if (timeBeginPeriod(period) == TIMERR_NOERROR) InterlockedIncrement(&g_timerPeriodsHeld);
+}
+
+void PlatformEndTimerPeriod(uint32_t period) {
+  if (timeEndPeriod(period) == TIMERR_NOERROR) InterlockedDecrement(&g_timerPeriodsHeld);
+}
+
+int PlatformTimerPeriodsHeld(void) { return static_cast<int>(g_timerPeriodsHeld); }
 
 int PlatformMemoryStatus(int extended, uint64_t *totalPhysical, uint64_t *availablePhysical,
                          uint64_t *availableVirtual) {

@@ -300,6 +300,10 @@ void EndTimerResolution(void) {
   g_facts.timerPeriod = 0;
 }
 
+uint32_t ElapsedMilliseconds(int start, int now) {
+  return (static_cast<uint32_t>(now) - static_cast<uint32_t>(start)) & 0x7FFFFFFFu;
+}
+
 int GetNowMilliseconds(void) { return static_cast<int>(PlatformMilliseconds() & 0x7FFFFFFFu); }
 
 uint64_t GetNowMicroseconds(int allowTsc) {

@@ -68,6 +68,9 @@ void QueryPerformanceFacts(void);
 uint32_t BeginTimerResolution(void);
 // Gives the raised resolution back, when one is in force.
 void EndTimerResolution(void);
+// Milliseconds from start to now, both GetNowMilliseconds readings: right
+// across the clock's wrap for spans under 24 days.
+uint32_t ElapsedMilliseconds(int start, int now);
 
 // MT19937 generator.
 enum { RANDOM_STATE_WORDS = 624 };

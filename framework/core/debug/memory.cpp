@@ -14,16 +14,17 @@ namespace {
 const size_t kMirroredBytes = offsetof(MemoryBlockHeader, checkCopy);
 static_assert(kMirroredBytes == sizeof(MemoryBlockHeader::checkCopy),
               "the check copy must mirror every field before it");
-static_assert(MEMORY_HEADER_SIZE % 16 == 0, "user blocks keep 16-byte alignment");
+static_assert(MEMORY_HEADER_SIZE % MEMORY_ALIGNMENT == 0, "user blocks keep 16-byte alignment");
 
 struct MemoryState {
   MemoryBlockHeader sentinel;
   MemoryBlockHeader *head;
   uint16_t counter;
-  int totalBytes;
+  int64_t totalBytes;  // past 2 GiB on 64-bit builds
   int blockCount;
   MemoryTraceSettings trace;
   int failureCountdown;
+  MemoryHeapFunctions heap;
 };
 
 MemoryState g_memory;
@@ -43,6 +44,32 @@ MemoryBlockHeader *HeaderOf(void *user) {
 
 void *UserOf(MemoryBlockHeader *header) {
   return reinterpret_cast<unsigned char *>(header) + MEMORY_HEADER_SIZE;
+}
+
+const MemoryHeapFunctions kProcessHeap = {PlatformHeapAlloc, PlatformHeapRealloc,
+                                          PlatformHeapFree};
+
+const MemoryHeapFunctions &Heap() {
+  return g_memory.heap.alloc ? g_memory.heap : kProcessHeap;
+}
+
+// Room asked of the heap: the header, the user bytes and the padding that
+// brings the header to a 16-byte boundary.
+size_t RawSize(int size) {
+  return static_cast<size_t>(size) + MEMORY_HEADER_SIZE + MEMORY_ALIGNMENT - 1;
+}
+
+uint32_t AlignOffsetOf(const void *raw) {
+  return static_cast<uint32_t>(-reinterpret_cast<uintptr_t>(raw) & (MEMORY_ALIGNMENT - 1));
+}
+
+MemoryBlockHeader *PlaceHeader(void *raw) {
+  return reinterpret_cast<MemoryBlockHeader *>(static_cast<unsigned char *>(raw) +
+                                               AlignOffsetOf(raw));
+}
+
+void *RawOf(MemoryBlockHeader *header) {
+  return reinterpret_cast<unsigned char *>(header) - header->alignOffset;
 }
 
 void RefreshCheckCopy(MemoryBlockHeader *header) {
@@ -75,7 +102,8 @@ void TraceOperation(const char *what, MemoryBlockHeader *header) {
 
 // A size is refused when it is negative or would not fit beside the header.
 bool SizeIsValid(int size) {
-  return size >= 0 && static_cast<size_t>(size) <= INT_MAX - MEMORY_HEADER_SIZE;
+  return size >= 0 &&
+         static_cast<size_t>(size) <= INT_MAX - MEMORY_HEADER_SIZE - (MEMORY_ALIGNMENT - 1);
 }
 
 // The test switch's turn: true for the one request that is to fail.
@@ -97,14 +125,15 @@ void *AllocMemory(int size, const char *sourceTag, int line) {
   }
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   if (FailureDue()) return NULL;
-  MemoryBlockHeader *header =
-      static_cast<MemoryBlockHeader *>(PlatformHeapAlloc(size + MEMORY_HEADER_SIZE));
-  if (!header) {
+  void *raw = Heap().alloc(RawSize(size));
+  if (!raw) {
     DumpAllocations();
     CheckAllocations();
     return NULL;
   }
+  MemoryBlockHeader *header = PlaceHeader(raw);
   memset(header, 0, sizeof(*header));
+  header->alignOffset = AlignOffsetOf(raw);
   header->size = size;
   StoreTag(header, sourceTag, line);
   header->id = g_memory.counter++;
@@ -148,7 +177,7 @@ void FreeMemory(void *p) {
   RefreshCheckCopy(newer);
 
   TraceOperation("mem free  ", header);
-  PlatformHeapFree(header);
+  Heap().free(RawOf(header));
 }
 
 void *ReallocMemory(void *p, int newSize, const char *sourceTag, int line) {
@@ -161,11 +190,20 @@ void *ReallocMemory(void *p, int newSize, const char *sourceTag, int line) {
   if (FailureDue()) return NULL;
   MemoryBlockHeader *oldHeader = HeaderOf(p);
   const int oldSize = oldHeader->size;
-  MemoryBlockHeader *header = static_cast<MemoryBlockHeader *>(
-      PlatformHeapRealloc(oldHeader, newSize + MEMORY_HEADER_SIZE));
-  if (!header) {
+  const uint32_t oldOffset = oldHeader->alignOffset;
+  unsigned char *raw =
+      static_cast<unsigned char *>(Heap().realloc(RawOf(oldHeader), RawSize(newSize)));
+  if (!raw) {
     DumpAllocations();
     return NULL;
+  }
+  // The heap keeps the bytes at their old distance from its block; where
+  // the new block's alignment differs, header and data move to the boundary.
+  MemoryBlockHeader *header = PlaceHeader(raw);
+  if (AlignOffsetOf(raw) != oldOffset) {
+    const int kept = oldSize < newSize ? oldSize : newSize;
+    memmove(header, raw + oldOffset, MEMORY_HEADER_SIZE + static_cast<size_t>(kept));
+    header->alignOffset = AlignOffsetOf(raw);
   }
   // Grown bytes read as zero, as the heap's zero-filling resize gives.
   if (newSize > oldSize) {
@@ -213,30 +251,65 @@ void DumpAllocations(void) {
 }
 
 void LogAllocationTotals(void) {
-  WriteLogLineFormat("\tTotal size:%d(%.3fkb)  Alloc num:%d", g_memory.totalBytes,
-                     g_memory.totalBytes / 1024.0, g_memory.blockCount);
+  WriteLogLineFormat("\tTotal size:%lld(%.3fkb)  Alloc num:%d",
+                     static_cast<long long>(g_memory.totalBytes),
+                     static_cast<double>(g_memory.totalBytes) / 1024.0, g_memory.blockCount);
 }
+
+namespace {
+
+// A block reported as damaged may have any size: only the bytes both the
+// header and its intact check copy vouch for are read, and never past 16.
+int DumpableBytes(const MemoryBlockHeader *header) {
+  int32_t copiedSize;
+  memcpy(&copiedSize, header->checkCopy + offsetof(MemoryBlockHeader, size), sizeof(copiedSize));
+  int shown = header->size < copiedSize ? header->size : copiedSize;
+  if (shown > 16) shown = 16;
+  return shown < 0 ? 0 : shown;
+}
+
+// snprintf returns the length it wanted; the write index stays in the buffer.
+int Advance(int n, int written, size_t capacity) {
+  if (written < 0) return n;
+  const long long next = static_cast<long long>(n) + written;
+  return next >= static_cast<long long>(capacity) ? static_cast<int>(capacity - 1)
+                                                  : static_cast<int>(next);
+}
+
+}  // namespace
 
 void LogAllocationBlock(const MemoryBlockHeader *header) {
   const unsigned char *data =
       reinterpret_cast<const unsigned char *>(header) + MEMORY_HEADER_SIZE;
-  const int shown = header->size < 16 ? header->size : 16;
+  const int shown = DumpableBytes(header);
   char text[256];
-  int n = snprintf(text, sizeof(text),
-                   "\tsize:%d(%.3fkb)  file:%s  line:%d  ID:%d  addr:%0*" PRIxPTR "  data:<",
-                   header->size, static_cast<unsigned>(header->size) / 1024.0, header->tag,
-                   header->line, header->id, static_cast<int>(2 * sizeof(void *)),
-                   reinterpret_cast<uintptr_t>(data));
-  for (int i = 0; i < shown; i++) {
+  const size_t capacity = sizeof(text);
+  int n = Advance(0,
+                  snprintf(text, capacity,
+                           "\tsize:%d(%.3fkb)  file:%.*s  line:%d  ID:%d  addr:%0*" PRIxPTR
+                           "  data:<",
+                           header->size, static_cast<unsigned>(header->size) / 1024.0,
+                           MEMORY_TAG_SIZE, header->tag, header->line, header->id,
+                           static_cast<int>(2 * sizeof(void *)),
+                           reinterpret_cast<uintptr_t>(data)),
+                  capacity);
+  for (int i = 0; i < shown && n < static_cast<int>(capacity) - 1; i++) {
     text[n++] = (data[i] >= 0x20 && data[i] <= 0x7F) ? static_cast<char>(data[i]) : '.';
   }
-  n += snprintf(text + n, sizeof(text) - n, "> [");
-  for (int i = 0; i < shown; i++) n += snprintf(text + n, sizeof(text) - n, "%02x ", data[i]);
+  n = Advance(n, snprintf(text + n, capacity - n, "> ["), capacity);
+  for (int i = 0; i < shown; i++) {
+    n = Advance(n, snprintf(text + n, capacity - n, "%02x ", data[i]), capacity);
+  }
   // The closing text replaces the last separator; for an empty block it
-  // lands on the opening bracket, as the dump has always printed it.
+  // lands on the opening bracket.
   n -= 1;
-  snprintf(text + n, sizeof(text) - n, "]\n");
+  snprintf(text + n, capacity - n, "]\n");
   WriteLogLine(text);
+}
+
+void SetMemoryHeapFunctions(const MemoryHeapFunctions *heap) {
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  g_memory.heap = heap ? *heap : MemoryHeapFunctions{NULL, NULL, NULL};
 }
 
 void SetMemoryTraceSettings(const MemoryTraceSettings *settings) {
@@ -249,7 +322,7 @@ int GetAllocatedBlockCount(void) {
   return g_memory.blockCount;
 }
 
-int GetAllocatedByteCount(void) {
+int64_t GetAllocatedByteCount(void) {
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   return g_memory.totalBytes;
 }

@@ -13,19 +13,32 @@ enum { MEMORY_TAG_SIZE = 16 };
 
 // The bytes up to checkCopy are what the check copy mirrors.
 struct MemoryBlockHeader {
-  char tag[MEMORY_TAG_SIZE];
+  char tag[MEMORY_TAG_SIZE];  // not terminated when all 16 are used
   uint16_t id;
   uint16_t line;
   int32_t size;
   MemoryBlockHeader *older;
   MemoryBlockHeader *newer;
+  uint32_t alignOffset;  // bytes from the heap's block to this header
   unsigned char checkCopy[MEMORY_TAG_SIZE + 2 * sizeof(uint16_t) + sizeof(int32_t) +
-                          2 * sizeof(void *)];
+                          2 * sizeof(void *) + sizeof(uint32_t)];
 };
 
-// Header size in front of every user block: the record rounded up to 16 so
-// the user pointer keeps the heap's alignment on every pointer size.
+// Header size in front of every user block: the record rounded up to 16.
+// The header itself is placed at a 16-byte boundary inside the heap's block
+// (heaps that give only 8, as the 32-bit Windows heap does, are padded), so
+// user pointers are 16-aligned on every build.
 enum { MEMORY_HEADER_SIZE = (sizeof(MemoryBlockHeader) + 15) & ~(size_t)15 };
+enum { MEMORY_ALIGNMENT = 16 };
+
+// The heap under the manager. Tests replace it to get blocks with other
+// alignments; NULL restores the process heap.
+struct MemoryHeapFunctions {
+  void *(*alloc)(size_t size);
+  void *(*realloc)(void *p, size_t size);
+  void (*free)(void *p);
+};
+void SetMemoryHeapFunctions(const MemoryHeapFunctions *heap);
 
 // Trace switches (all 0 by default).
 struct MemoryTraceSettings {
@@ -38,7 +51,7 @@ struct MemoryTraceSettings {
 void SetMemoryTraceSettings(const MemoryTraceSettings *settings);
 // Live totals, for tests and the leak report.
 int GetAllocatedBlockCount(void);
-int GetAllocatedByteCount(void);
+int64_t GetAllocatedByteCount(void);
 // Test switch: the countdown-th allocation or reallocation from now fails
 // as an exhausted heap would (null, nothing logged); 0 switches it off. It
 // switches itself off after the failure.

@@ -140,17 +140,31 @@ int FirstElement(const Ch *path, Ch *out) {
   return path ? CopyElement(path, static_cast<int>(ElementEnd(path) - path), out) : -1;
 }
 
+// The plain sets give the length or 0 with an empty buffer when the
+// directory cannot be read or does not fit; a replaced table may give a
+// negative result. Either way there is no directory to build on.
 int TableCurrentDir(char *out) {
   out[0] = '\0';
-  GetFileAccessFunctions()->getCurrentDir(out);
+  if (GetFileAccessFunctions()->getCurrentDir(out) < 0 || out[0] == '\0') return -1;
   return 0;
 }
 
+// The directory is the system's text, so it is widened with the system's
+// code page, not the framework's.
 int TableCurrentDir(char16_t *out) {
   char bytes[PATH_BUFFER_SIZE];
-  TableCurrentDir(bytes);
-  return PlatformCodePageToUtf16(GetFrameworkCodePage(), bytes, out, PATH_BUFFER_SIZE) < 0 ? -1
+  if (TableCurrentDir(bytes) < 0) return -1;
+  return PlatformCodePageToUtf16(PlatformSystemCodePage(), bytes, out, PATH_BUFFER_SIZE) < 0 ? -1
                                                                                            : 0;
+}
+
+// A drive or a network root makes the path complete without a directory.
+template <typename Ch>
+bool NeedsCurrentDir(const Ch *path) {
+  if (!path) return true;
+  if (IsSeparator(path[0]) && path[1] == path[0]) return false;
+  if (IsSeparator(path[0])) return true;
+  return !(path[0] && CharLength(path) == 1 && path[1] == ':');
 }
 
 template <typename Ch>
@@ -171,7 +185,7 @@ void AppendPathElements(const Ch *p, PathBuffer<Ch> &b) {
 template <typename Ch>
 int BuildFullPath(const Ch *path, const Ch *currentDir, PathBuffer<Ch> &b) {
   Ch tableDir[PATH_BUFFER_SIZE];
-  if (!currentDir) {
+  if (!currentDir && NeedsCurrentDir(path)) {
     if (TableCurrentDir(tableDir) < 0) return -1;
     currentDir = tableDir;
   }
@@ -199,7 +213,10 @@ int BuildFullPath(const Ch *path, const Ch *currentDir, PathBuffer<Ch> &b) {
 template <typename Ch>
 int FullPath(const Ch *path, Ch *out, const Ch *currentDir) {
   PathBuffer<Ch> b;
-  BuildFullPath(path, currentDir, b);
+  if (BuildFullPath(path, currentDir, b) < 0) {
+    if (out) out[0] = 0;
+    return -1;
+  }
   return b.CopyTo(out);
 }
 

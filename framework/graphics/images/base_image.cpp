@@ -197,7 +197,7 @@ int ComputeAlignedPitch(int width, int bytesPerPixel, int alignment, int *pitch)
 namespace {
 
 // Moves a negative start on one side to the other side's point as well.
-void ShiftStart(int *start, int *other, int *length) {
+void ShiftStart(int64_t *start, int64_t *other, int64_t *length) {
   if (*start < 0) {
     *other -= *start;
     *length += *start;
@@ -205,7 +205,7 @@ void ShiftStart(int *start, int *other, int *length) {
   }
 }
 
-int MinInt(int a, int b) { return a < b ? a : b; }
+int64_t Min64(int64_t a, int64_t b) { return a < b ? a : b; }
 
 }  // namespace
 
@@ -214,8 +214,14 @@ void ClipBlitBlock(BlitBlock *b, int srcWidth, int srcHeight, int destWidth, int
   ShiftStart(&b->srcY, &b->destY, &b->h);
   ShiftStart(&b->destX, &b->srcX, &b->w);
   ShiftStart(&b->destY, &b->srcY, &b->h);
-  b->w = MinInt(b->w, MinInt(destWidth - b->destX, srcWidth - b->srcX));
-  b->h = MinInt(b->h, MinInt(destHeight - b->destY, srcHeight - b->srcY));
+  b->w = Min64(b->w, Min64(destWidth - b->destX, srcWidth - b->srcX));
+  b->h = Min64(b->h, Min64(destHeight - b->destY, srcHeight - b->srcY));
+}
+
+Rect ClippedSourceRect(const BlitBlock &b) {
+  const Rect rect = {static_cast<int>(b.srcX), static_cast<int>(b.srcY),
+                     static_cast<int>(b.srcX + b.w), static_cast<int>(b.srcY + b.h)};
+  return rect;
 }
 
 int BlockFitsImage(int x, int y, int w, int h, int width, int height) {

@@ -46,14 +46,20 @@ int ComputeDxtLevelBytes(uint32_t compression, int width, int height, int *bytes
 int ComputeAlignedPitch(int width, int bytesPerPixel, int alignment, int *pitch);
 
 // A block copy between two images: source point, size, destination point.
+// 64-bit, so callers' int coordinates anywhere in their range (and sizes
+// taken as the difference of two of them) clip without overflowing.
 struct BlitBlock {
-  int srcX, srcY, w, h, destX, destY;
+  int64_t srcX, srcY, w, h, destX, destY;
 };
 // Cuts the block to both images: a negative start on either side moves the
 // start on both sides and shrinks the block, then the block is cut at both
-// images' right and bottom edges. Nothing is left when w or h <= 0.
+// images' right and bottom edges. Nothing is left when w or h <= 0; when
+// something is, every field fits in an int.
 void ClipBlitBlock(BlitBlock *block, int srcWidth, int srcHeight, int destWidth,
                    int destHeight);
+
+// The source rectangle of a block that clipping left non-empty.
+Rect ClippedSourceRect(const BlitBlock &block);
 
 // 1 when the w x h block at (x, y) lies inside a width x height image (an
 // empty block too, with its corner inside or on the far edges), else 0.

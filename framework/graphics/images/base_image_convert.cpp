@@ -56,7 +56,8 @@ const KindRule kKindRules[] = {
 };
 
 // Pairs converted with plain shifts (new low bits 0) instead of exact
-// replication; the result of these is what texture upload has always given.
+// replication: these common conversions stay a mask and a shift per
+// channel.
 struct FastPair {
   LayoutKind src;
   LayoutKind dst;
@@ -380,8 +381,14 @@ int IsPaletteRemap(const ConversionJob &job) {
   return job.paletteRemap && job.s.bytes == 1 && job.d.bytes == 1 && PalettesDiffer(job);
 }
 
+// An alpha image gives the alpha only to a destination with alpha from a
+// source without; otherwise it is not read.
+int AlphaComesFromAlphaImage(const ConversionJob &job) {
+  return job.alpha && job.d.alpha.bits && !job.s.alpha.bits;
+}
+
 int IsSameLayoutCopy(const ConversionJob &job) {
-  return !job.keyToAlpha && !job.alpha && !job.colorOff && !job.redToAlpha &&
+  return !job.keyToAlpha && !AlphaComesFromAlphaImage(job) && !job.colorOff && !job.redToAlpha &&
          job.s.bytes == job.d.bytes && SameMasks(job.s, job.d);
 }
 
@@ -476,10 +483,12 @@ Color4 SampleBilinear(const BASEIMAGE *src, uint32_t fixedX, uint32_t fixedY) {
   return out;
 }
 
+// The channels averaged one by one; bits outside every channel (the fill)
+// come out 0.
 int Average(const PixelFormat *f, const uint32_t *values, int count) {
   const uint32_t masks[4] = {f->redMask, f->greenMask, f->blueMask, f->alphaMask};
   const int shifts[4] = {f->redShift, f->greenShift, f->blueShift, f->alphaShift};
-  uint32_t out = f->fillMask;
+  uint32_t out = 0;
   for (int c = 0; c < 4; ++c) {
     if (!masks[c] || shifts[c] >= 32) continue;
     uint32_t sum = 0;
@@ -529,11 +538,11 @@ int BlitBaseImage(int srcX, int srcY, int w, int h, int destX, int destY, BASEIM
   BlitBlock block = {srcX, srcY, w, h, destX, destY};
   ClipBlitBlock(&block, src->width, src->height, dest->width, dest->height);
   if (block.w <= 0 || block.h <= 0) return 0;
-  const Rect rect = {block.srcX, block.srcY, block.srcX + block.w, block.srcY + block.h};
-  const int result = BlitWithFormatConversion(dest->pixels, dest->pitch, &dest->format,
-                                              src->pixels, src->pitch, &src->format, nullptr, 0,
-                                              nullptr, block.destX, block.destY, &rect, 0, 0, 0,
-                                              0, 0, 0, 0, 1);
+  const Rect rect = ClippedSourceRect(block);
+  const int result = BlitWithFormatConversion(
+      dest->pixels, dest->pitch, &dest->format, src->pixels, src->pitch, &src->format, nullptr,
+      0, nullptr, static_cast<int>(block.destX), static_cast<int>(block.destY), &rect, 0, 0, 0,
+      0, 0, 0, 0, 1);
   return result < 0 ? -1 : 0;
 }
 

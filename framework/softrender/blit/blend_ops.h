@@ -44,6 +44,8 @@
 //                           matches); alpha-0 pixels under the flag are
 //                           skipped in modes 0 to 3 and, for 565, mode 10.
 //   BLEND_KERNEL_GENERAL:   none of these (the plain draw's run-table path).
+// All but the general kernel compute mode 11's 565 green at field scale
+// under an alpha weight without blend mask or brightness.
 //
 // Flat draws (no source image) use BlendSelectFlat and BlendStateInitFlat
 // and run the BLEND_SOURCE_DIRECT writers without conditions, with their
@@ -480,8 +482,11 @@ struct PixelWriter {
           break;
         case BLEND_OP_MUL_BLEND: {
           const uint32_t x = (sc * dc) >> Ch::Width(c);
-          if (Class == BLEND_CLASS_565 && c == 1 && K == 1 && AlphaWeighted && !kMask && !kBright) {
-            // Green kept at field scale: five more bits of the product.
+          if (Class == BLEND_CLASS_565 && c == 1 && K == 1 && AlphaWeighted && !kMask && !kBright &&
+              Kernel != BLEND_KERNEL_GENERAL) {
+            // Green kept at field scale: five more bits of the product. The
+            // per-pixel walks' special case; the run-table path keeps the
+            // general rule for green too.
             const uint32_t fine = (Ch::Get(s, 1) * dc) >> 1;
             const uint32_t g = dc << 5;
             v = (((fine - g) * alpha * p + (g << 16)) >> 16) >> 5;

@@ -250,12 +250,14 @@ int MemImgBlit(MEMIMG *dest, const MEMIMG *source, const Rect *srcRect, int x, i
   if (!MemImgIsValid(dest) || !MemImgIsValid(source)) return -1;
   const Rect whole = {0, 0, source->width, source->height};
   const Rect r = srcRect ? *srcRect : whole;
-  BlitBlock block = {r.left, r.top, r.right - r.left, r.bottom - r.top, x, y};
+  BlitBlock block = {r.left, r.top, static_cast<int64_t>(r.right) - r.left,
+                     static_cast<int64_t>(r.bottom) - r.top, x, y};
   ClipBlitBlock(&block, source->width, source->height, dest->width, dest->height);
   if (block.w <= 0 || block.h <= 0) return -1;
-  const Rect clipped = {block.srcX, block.srcY, block.srcX + block.w, block.srcY + block.h};
+  const Rect clipped = ClippedSourceRect(block);
   return BlitWithFormatConversion(dest->pixels, dest->base->pitch, dest->base->format,
                                   source->pixels, source->base->pitch, source->base->format,
-                                  nullptr, 0, nullptr, block.destX, block.destY, &clipped, 0, 0,
-                                  0, 0, 0, 0, 0, 0);
+                                  nullptr, 0, nullptr, static_cast<int>(block.destX),
+                                  static_cast<int>(block.destY), &clipped, 0, 0, 0, 0, 0, 0, 0,
+                                  0);
 }

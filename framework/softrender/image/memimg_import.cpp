@@ -138,7 +138,9 @@ int MemImgBlitFromBaseImage(const BASEIMAGE *color, const BASEIMAGE *alpha, MEMI
   if (base->paletteFlag) ConvertPalette(color, base);
   base->alphaPlaneValid = 0;
   base->runTableValid = 0;
-  if (width != dest->width || height != dest->height) return result;
+  // The planes describe the base's rows: only an import that covers the
+  // whole base (not a whole sub-image) can rebuild them.
+  if (width != base->width || height != base->height) return result;
   if (IsSingleChannel(base) || !base->runTable) return result;
   RebuildPlanes(dest);
   return result;

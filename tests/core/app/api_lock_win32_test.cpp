@@ -123,14 +123,24 @@ TEST_F(ApiLockTest, DestroyLeavesTheLockWhileAThreadWaits) {
   UnlockFrameworkApi();
 }
 
-TEST_F(ApiLockTest, FirstLockersRacingMakeOneLock) {
+// The critical section under the lock is made once per process by a
+// thread-safe static, before any test here; what the racing threads remake
+// is the waiters' events after a shut-down closed them. They start together
+// from a barrier so the first lockers really meet.
+TEST_F(ApiLockTest, LockersRacingAfterDestroyRemakeTheEventsOnce) {
   DestroyFrameworkApiLock();
+  ASSERT_EQ(0, IsFrameworkApiLockCreated());
   const int kThreads = 8;
+  std::atomic<int> ready{0};
+  std::atomic<int> go{0};
   std::atomic<int> inside{0};
   std::atomic<int> overlaps{0};
   std::thread threads[kThreads];
   for (std::thread &t : threads) {
     t = std::thread([&] {
+      ready++;
+      while (!go) {
+      }
       for (int i = 0; i < 20; i++) {
         LockFrameworkApi();
         if (inside.fetch_add(1) != 0) overlaps++;
@@ -140,9 +150,13 @@ TEST_F(ApiLockTest, FirstLockersRacingMakeOneLock) {
       }
     });
   }
+  while (ready < kThreads) Sleep(0);
+  EXPECT_EQ(0, IsFrameworkApiLockCreated());
+  go = 1;
   for (std::thread &t : threads) t.join();
   EXPECT_EQ(0, overlaps.load());
   EXPECT_EQ(0, GetApiLockWaiterCount());
+  EXPECT_EQ(1, IsFrameworkApiLockCreated());
 }
 
 TEST_F(ApiLockTest, EndFrameworkBeforeStartUpTouchesNoLock) {

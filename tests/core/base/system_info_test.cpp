@@ -82,6 +82,35 @@ TEST(SystemInfo, ClockReadingsAreNonNegativeAndAdvance) {
   EXPECT_GT(GetNowMicroseconds(0), micro);
 }
 
+TEST(SystemInfo, ElapsedMillisecondsAcrossTheClockWrap) {
+  struct Case {
+    int start;
+    int now;
+    uint32_t elapsed;
+  } const cases[] = {
+      {100, 2100, 2000},
+      {5, 5, 0},
+      {0x7FFFFF00, 0x10, 0x110},   // the 31-bit clock wrapped
+      {0x7FFFFFFF, 0, 1},
+      {0x7FFFF830, 0x7FFFFFFF, 0x7CF},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(c.elapsed, ElapsedMilliseconds(c.start, c.now)) << c.start << " " << c.now;
+  }
+}
+
+// Start-up may ask for the finest timer period more than once; the system
+// counts raises, so it must be raised once and released once.
+TEST(SystemInfo, TimerPeriodRaisedOnceAndReleasedOnce) {
+  const int held = PlatformTimerPeriodsHeld();
+  const uint32_t period = BeginTimerResolution();
+  EXPECT_EQ(period, BeginTimerResolution());
+  EXPECT_EQ(held + 1, PlatformTimerPeriodsHeld());
+  EndTimerResolution();
+  EndTimerResolution();
+  EXPECT_EQ(held, PlatformTimerPeriodsHeld());
+}
+
 // The state words of the classic seeding: each word takes the high halves
 // of two successive values of x -> 69069 x + 1.
 void FillClassicSeed(uint32_t seed, uint32_t *state) {

@@ -4,7 +4,11 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
+
+#include "core/base/platform.h"
 
 #include "core/base/core_state.h"
 #include "core/log_capture.h"
@@ -33,6 +37,98 @@ TEST_F(MemoryTest, HeaderKeepsUserBlocksAligned) {
   void *p = VV_ALLOC(3);
   ASSERT_NE(nullptr, p);
   EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(p) % alignof(void *));
+  FreeMemory(p);
+}
+
+// A heap that hands out blocks at 8 mod 16, as the 32-bit Windows heap
+// does, and whose resize always moves the block to the other residue.
+struct ShiftedHeap {
+  struct Block {
+    unsigned char *raw;
+    size_t size;
+  };
+  static std::map<void *, Block> blocks;
+  static int nextResidue;
+
+  static void *Alloc(size_t size) {
+    unsigned char *raw = static_cast<unsigned char *>(PlatformHeapAlloc(size + 32));
+    if (!raw) return NULL;
+    const uintptr_t at = reinterpret_cast<uintptr_t>(raw);
+    unsigned char *p = raw + ((nextResidue - at % 16 + 16) % 16);
+    nextResidue = nextResidue == 8 ? 0 : 8;
+    blocks[p] = Block{raw, size};
+    return p;
+  }
+  static void Free(void *p) {
+    auto found = blocks.find(p);
+    if (found == blocks.end()) return PlatformHeapFree(p);  // made before the switch
+    PlatformHeapFree(found->second.raw);
+    blocks.erase(found);
+  }
+  static void *Realloc(void *p, size_t size) {
+    auto found = blocks.find(p);
+    if (found == blocks.end()) return PlatformHeapRealloc(p, size);
+    void *moved = Alloc(size);
+    if (!moved) return NULL;
+    memcpy(moved, p, std::min(size, blocks[p].size));
+    Free(p);
+    return moved;
+  }
+};
+std::map<void *, ShiftedHeap::Block> ShiftedHeap::blocks;
+int ShiftedHeap::nextResidue = 8;
+
+TEST_F(MemoryTest, UserBlocksAreSixteenAlignedOnAnEightAlignedHeap) {
+  const MemoryHeapFunctions shifted = {ShiftedHeap::Alloc, ShiftedHeap::Realloc,
+                                       ShiftedHeap::Free};
+  SetMemoryHeapFunctions(&shifted);
+  unsigned char *p = static_cast<unsigned char *>(VV_ALLOC(40));
+  ASSERT_NE(nullptr, p);
+  EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(p) % 16);
+  for (int i = 0; i < 40; i++) p[i] = static_cast<unsigned char>(i + 1);
+  // Each resize lands at the other residue: header and data must follow.
+  for (int size : {100, 24, 60}) {
+    p = static_cast<unsigned char *>(VV_REALLOC(p, size));
+    ASSERT_NE(nullptr, p);
+    EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(p) % 16) << size;
+    EXPECT_EQ(size, HeaderOf(p)->size);
+    for (int i = 0; i < std::min(size, 24); i++) ASSERT_EQ(i + 1, p[i]) << size;
+    EXPECT_EQ(0, CheckAllocations());
+  }
+  FreeMemory(p);
+  SetMemoryHeapFunctions(NULL);
+  EXPECT_TRUE(ShiftedHeap::blocks.empty());
+}
+
+TEST_F(MemoryTest, TotalsPastTwoGigabytes) {
+  if (sizeof(void *) < 8) GTEST_SKIP() << "64-bit address space only";
+  const int64_t before = GetAllocatedByteCount();
+  const int size = 1088 * 1024 * 1024;  // two make 2.125 GiB; touched only at the header
+  void *a = VV_ALLOC(size);
+  void *b = VV_ALLOC(size);
+  ASSERT_NE(nullptr, a);
+  ASSERT_NE(nullptr, b);
+  const int64_t total = GetAllocatedByteCount();
+  EXPECT_EQ(before + 2 * static_cast<int64_t>(size), total);
+  log.Clear();
+  LogAllocationTotals();
+  EXPECT_NE(std::string::npos,
+            log.Text().find("Total size:" + std::to_string(total) + "("))
+      << log.Text();
+  FreeMemory(a);
+  FreeMemory(b);
+  EXPECT_EQ(before, GetAllocatedByteCount());
+}
+
+TEST_F(MemoryTest, TotalsLineBelowTwoGigabytes) {
+  void *p = VV_ALLOC(2048);
+  const int64_t total = GetAllocatedByteCount();
+  log.Clear();
+  LogAllocationTotals();
+  char expected[96];
+  snprintf(expected, sizeof(expected), "\tTotal size:%d(%.3fkb)  Alloc num:%d",
+           static_cast<int>(total), static_cast<int>(total) / 1024.0, GetAllocatedBlockCount());
+  EXPECT_NE(std::string::npos, log.Text().find(expected)) << log.Text();
   FreeMemory(p);
 }
 
@@ -154,6 +250,36 @@ TEST_F(MemoryTest, CheckReportsOverwrittenHeader) {
   EXPECT_EQ(0, CheckAllocations());
   FreeMemory(a);
   FreeMemory(b);
+}
+
+// A damaged header is reported from what can be trusted: the tag only to
+// its field width, the data only as far as both sizes reach.
+TEST_F(MemoryTest, DamagedHeaderReportStaysInsideTheBlock) {
+  struct Case {
+    int32_t damagedSize;
+    const char *data;
+  };
+  const Case cases[] = {
+      {1000, "data:<wxyz> [77 78 79 7a]"},
+      {2, "data:<wx> [77 78]"},
+      {-5, "data:<> ]"},
+  };
+  for (const Case &c : cases) {
+    char *p = static_cast<char *>(AllocMemory(4, "t", 1));
+    memcpy(p, "wxyz", 4);
+    MemoryBlockHeader *header =
+        reinterpret_cast<MemoryBlockHeader *>(p - MEMORY_HEADER_SIZE);
+    const MemoryBlockHeader saved = *header;
+    memset(header->tag, 'A', sizeof(header->tag));
+    header->size = c.damagedSize;
+    log.Clear();
+    EXPECT_EQ(-1, CheckAllocations());
+    const std::string text = log.Text();
+    EXPECT_NE(std::string::npos, text.find("file:AAAAAAAAAAAAAAAA  line:1  ")) << text;
+    EXPECT_NE(std::string::npos, text.find(c.data)) << text;
+    *header = saved;
+    FreeMemory(p);
+  }
 }
 
 TEST_F(MemoryTest, FreeNullDoesNothing) {

@@ -312,3 +312,30 @@ TEST(FileAccessTableTest, FindsFilesThroughTheTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// The plain sets (the Win32 set's worker and direct reads alike) account a
+// finished read here: a read that delivered less than planned, because the
+// file was shorter than when the read was planned or the read failed, moves
+// the position only by what arrived and marks the end.
+TEST(FileReadAccountingTest, ShortReadsCorrectThePositionAndMarkTheEnd) {
+  struct Case {
+    int start, requested, actual;
+    int position, endFlag, result;
+  } const cases[] = {
+      {100, 50, 50, 150, 0, 50},
+      {100, 50, 20, 120, 1, 20},
+      {100, 50, 0, 100, 1, 0},
+      {100, 50, -1, 100, 1, 0},  // a failed read delivers nothing
+  };
+  for (const Case &c : cases) {
+    int position = -7, endFlag = 0;
+    EXPECT_EQ(c.result, SettleFileRead(c.start, c.requested, c.actual, &position, &endFlag))
+        << c.actual;
+    EXPECT_EQ(c.position, position) << c.actual;
+    EXPECT_EQ(c.endFlag, endFlag) << c.actual;
+  }
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/platform.h"
 #include "core/files/file_access.h"
 #include "core/files/paths.h"
 
@@ -225,10 +226,70 @@ TEST(PathTest, CurrentDirectoryFromTheFileTable) {
   char16_t wide[PATH_BUFFER_SIZE];
   EXPECT_EQ(MakeFullPathW(u"..\\a.txt", wide, nullptr), 0);
   EXPECT_EQ(std::u16string(wide), u"C:\\cur\\a.txt");
-  EXPECT_EQ(MakeFullPathW(u"b", wide, nullptr), 0);
-  // 0x95 0x5C in code page 932 is U+8868.
-  EXPECT_EQ(std::u16string(wide), u"C:\\cur\\\x8868\\b");
   SelectStreamFunctions(nullptr);
+}
+
+// The directory is the system's text: it is widened with the system's code
+// page (Windows' ANSI page; 932 natively), whatever the framework's is. On
+// Windows with code page 1252 the two bytes are two characters, the second
+// a separator; in 932 they are one character.
+TEST(PathTest, CurrentDirectoryIsWidenedWithTheSystemCodePage) {
+  FileAccessFunctions table = *GetFileAccessFunctions();
+  table.getCurrentDir = StubCurrentDir;
+  SelectStreamFunctions(&table);
+  char16_t wide[PATH_BUFFER_SIZE];
+  EXPECT_EQ(MakeFullPathW(u"b", wide, nullptr), 0);
+  const unsigned codePage = PlatformSystemCodePage();
+  if (codePage == 932) {
+    EXPECT_EQ(std::u16string(wide), u"C:\\cur\\\x8868\\b");
+  } else if (codePage == 1252) {
+    EXPECT_EQ(std::u16string(wide), u"C:\\cur\\\x2022\\b");
+  } else {
+    ADD_FAILURE() << "no expectation for code page " << codePage;
+  }
+  SelectStreamFunctions(nullptr);
+}
+
+// A directory that cannot be read must not turn a relative path into a
+// root-relative one; paths that name their drive or server need none.
+int FailingCurrentDir(char *buffer) {
+  strcpy(buffer, "Z:\\stale");
+  return -1;
+}
+int EmptyCurrentDir(char *buffer) {
+  buffer[0] = '\0';
+  return 0;
+}
+
+TEST(PathTest, UnreadableCurrentDirectoryFailsOnlyWhereItIsNeeded) {
+  struct Case {
+    const char *path;
+    const char *expected;  // null: the call fails
+  } const cases[] = {
+      {"a.txt", nullptr},
+      {"\\d.txt", nullptr},
+      {nullptr, nullptr},
+      {"", nullptr},
+      {"C:\\x\\y.txt", "C:\\x\\y.txt"},
+      {"\\\\srv\\s\\f", "\\\\srv\\s\\f"},
+  };
+  for (int (*getCurrentDir)(char *) : {FailingCurrentDir, EmptyCurrentDir}) {
+    FileAccessFunctions table = *GetFileAccessFunctions();
+    table.getCurrentDir = getCurrentDir;
+    SelectStreamFunctions(&table);
+    for (const Case &c : cases) {
+      SCOPED_TRACE(c.path ? c.path : "(null)");
+      char out[PATH_BUFFER_SIZE] = "unchanged";
+      EXPECT_EQ(MakeFullPath(c.path, out, nullptr), c.expected ? 0 : -1);
+      EXPECT_STREQ(out, c.expected ? c.expected : "");
+      char16_t wide[PATH_BUFFER_SIZE] = u"unchanged";
+      const std::u16string path = c.path ? Widen(c.path) : u"";
+      EXPECT_EQ(MakeFullPathW(c.path ? path.c_str() : nullptr, wide, nullptr),
+                c.expected ? 0 : -1);
+      EXPECT_EQ(std::u16string(wide), c.expected ? Widen(c.expected) : u"");
+    }
+    SelectStreamFunctions(nullptr);
+  }
 }
 
 }  // namespace

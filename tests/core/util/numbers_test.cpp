@@ -219,4 +219,15 @@ TEST(WideArithmeticTest, DivideKeepsTheLow64BitsOfTheQuotient) {
   EXPECT_EQ(0u, Join(quotient));
 }
 
+TEST(WideArithmeticTest, DivideByZeroGivesAllBitsSet) {
+  const uint32_t dividends[][4] = {
+      {0, 0, 0, 0}, {5, 0, 0, 0}, {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}};
+  const Words64 zero = Split(0);
+  for (const auto &dividend : dividends) {
+    uint32_t quotient[2] = {0, 0};
+    Divide128By64(dividend, zero.w, quotient);
+    EXPECT_EQ(UINT64_MAX, Join(quotient));
+  }
+}
+
 }  // namespace

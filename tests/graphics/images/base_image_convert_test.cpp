@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <string.h>
 
 #include <string>
@@ -359,6 +360,29 @@ TEST(FormatConversionTest, AlphaComesFromTheAlphaImage) {
   EXPECT_EQ(0x88445566u, dst.Get(1, 0));
 }
 
+// Equal layouts copy raw even with an alpha image: its alpha would go only
+// to a destination with alpha from a source without, and equal layouts have
+// alpha on both sides or on neither. The raw copy keeps the fill byte.
+TEST(FormatConversionTest, SameLayoutWithAnUnusedAlphaImageCopiesRaw) {
+  TestImage gray(kPal8, 2, 1, 0);
+  MakeGray8PixelFormat(&gray.format);
+  gray.Set(0, 0, 0x80);
+  gray.Set(1, 0, 0x00);
+  const Rect rect = {0, 0, 2, 1};
+  for (const StdFormat *f : {&kXrgb32, &kArgb32}) {
+    SCOPED_TRACE(f->name);
+    TestImage src(*f, 2, 1, 0), dst(*f, 2, 1, 0);
+    src.Set(0, 0, 0x12345678);
+    src.Set(1, 0, 0x00ABCDEF);
+    ASSERT_EQ(0, BlitWithFormatConversion(dst.bytes.data(), dst.pitch, &dst.format,
+                                          src.bytes.data(), src.pitch, &src.format,
+                                          gray.bytes.data(), gray.pitch, &gray.format, 0, 0,
+                                          &rect, 0, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(0x12345678u, dst.Get(0, 0));
+    EXPECT_EQ(0x00ABCDEFu, dst.Get(1, 0));
+  }
+}
+
 PixelFormat SingleChannelFormat(int bits) {
   PixelFormat f = {};
   const uint32_t mask = bits == 8 ? 0xFF : 0xFFFF;
@@ -540,6 +564,29 @@ TEST_F(BaseImageBlitTest, BlocksAreCutAtBothImagesEdges) {
   for (int i = 0; i < dst.pitch * 3; ++i) EXPECT_EQ(0, static_cast<uint8_t *>(dst.pixels)[i]);
 }
 
+// Starts and sizes at the int range's ends clip like any other.
+TEST_F(BaseImageBlitTest, ExtremeCoordinatesClipWithoutOverflow) {
+  ASSERT_EQ(0, CreateXrgb32BaseImage(4, 1, &src));
+  ASSERT_EQ(0, CreateXrgb32BaseImage(4, 1, &dst));
+  Number(&src);
+  struct Case {
+    int srcX, w, destX;
+    int expect[4];
+  } const cases[] = {
+      {INT_MIN, 10, 5, {0, 0, 0, 0}},
+      {0, INT_MAX, INT_MIN, {0, 0, 0, 0}},
+      {-2, INT_MAX, INT_MAX, {0, 0, 0, 0}},
+      {INT_MIN, INT_MAX, INT_MIN, {0, 0, 0, 0}},
+      {1, INT_MAX, 0, {2, 3, 4, 0}},
+      {INT_MAX, 2, -3, {0, 0, 0, 0}},
+  };
+  for (const Case &c : cases) {
+    memset(dst.pixels, 0, static_cast<size_t>(dst.pitch));
+    EXPECT_EQ(0, BlitBaseImage(c.srcX, 0, c.w, INT_MAX, c.destX, 0, &src, &dst));
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(c.expect[x], Blue(&dst, x, 0)) << c.srcX << " " << x;
+  }
+}
+
 TEST_F(BaseImageBlitTest, ScaledBlitTakesEveryStepthPixel) {
   ASSERT_EQ(0, CreateXrgb32BaseImage(4, 4, &src));
   ASSERT_EQ(0, CreateXrgb32BaseImage(2, 2, &dst));
@@ -657,6 +704,13 @@ TEST(HalveTest, AveragesBlocksPairsAndSinglePixels) {
   // 1 x 1 copies.
   EXPECT_EQ(0, HalveBaseImagePixels(&f, out, 8, src, 8, 3, 3, 2, 2, 1, 1));
   EXPECT_EQ(src[2][2], out[3][3]);
+  // Bits outside every channel (the fill) are not averaged and come out 0.
+  PixelFormat x32 = {};
+  MakeXrgb32PixelFormat(&x32);
+  const uint32_t pair[2] = {0xFF102030u, 0xFF305070u};
+  uint32_t halved = 0xDEADBEEFu;
+  EXPECT_EQ(0, HalveBaseImagePixels(&x32, &halved, 8, pair, 8, 0, 0, 0, 0, 2, 1));
+  EXPECT_EQ(0x00203850u, halved);
   // Other depths write nothing.
   PixelFormat f24 = {};
   MakeRgb24PixelFormat(&f24);

@@ -384,6 +384,33 @@ TEST_F(BlitPlainRunTableChoiceTest, SubImageOfTheBaseTestsTheKeyInstead) {
   MemImgRelease(&view);
 }
 
+// Importing into a whole sub-image must leave the base's run table invalid,
+// or a draw of the whole base would follow runs of the view's rows only.
+TEST_F(BlitPlainTest, ImportIntoASubImageLeavesTheBaseDrawnByKey) {
+  TestImage base(4, 2, 0, 0, 0, 0x0000, 0, 1);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) RefWritePixel(base.get(), x, y, 0x1234);
+  MEMIMG view;
+  memset(&view, 0, sizeof view);
+  MemImgMakeSubImage(&view, base.get(), 0, 0, 2, 1);
+  BASEIMAGE color = {};
+  ASSERT_EQ(0, CreateXrgb32BaseImage(2, 1, &color));
+  WriteBaseImagePixel(&color, 0, 0, 0, 0, 0, 255);  // the key once converted
+  WriteBaseImagePixel(&color, 1, 0, 255, 0, 0, 255);
+  ASSERT_GE(MemImgBlitFromBaseImage(&color, nullptr, &view, 0, 0, 2, 1, 0, 0, 0), 0);
+  FreeBaseImage(&color);
+  MemImgRelease(&view);
+  EXPECT_EQ(0, base.get()->base->runTableValid);
+
+  SetDrawState(0, 255, 0x00FFFFFF, Rect{0, 0, 4, 2});
+  TestImage dest(4, 2, 0, 0, 0, 0, 0);
+  for (int y = 0; y < 2; ++y) memset(dest.row(y), 0, 8);
+  MemImgDrawImage(dest.get(), base.get(), 0, 0, 1, nullptr);
+  const uint32_t expected[2][4] = {{0, 0xF800, 0x1234, 0x1234}, {0x1234, 0x1234, 0x1234, 0x1234}};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(expected[y][x], RefReadPixel(dest.get(), x, y)) << x << "," << y;
+}
+
 // ---------------------------------------------------------------------------
 // Numeric examples, worked by hand.
 

@@ -221,8 +221,10 @@ uint32_t BlendGeneral(const RefBlendState &st, uint32_t dWord, const SourceColor
         else
           out.v[c] = FloorShift((x - d.v[c]) * W * p + (d.v[c] << f), f);
       }
-      if (fc == 0 && alphaWeighs && !maskWeighs && !bright) {
-        // Green at field scale: the product keeps five more bits.
+      if (fc == 0 && alphaWeighs && !maskWeighs && !bright && st.kernel != REF_KERNEL_GENERAL) {
+        // Green at field scale: the product keeps five more bits. A special
+        // case of the per-pixel walks; the run-table path keeps the general
+        // rule for every channel.
         const int64_t fine = (raw.v[1] * d.v[1]) >> 1;
         const int64_t g = 32 * d.v[1];
         out.v[1] = FloorShift((fine - g) * sc.alpha * p + (g << 16), 16) >> 5;

@@ -293,6 +293,11 @@ TEST_F(MemImgTest, BlitClipsToBothImages) {
       {{-2, 1, 2, 2}, 0, 2, 0, {{0, 0, 0}, {0, 0, 0}, {0, 0, 10}}},
       {{0, 0, 4, 4}, 3, 0, -1, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
       {{3, 3, 1, 1}, 0, 0, -1, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
+      // Edges and positions at the int range's ends.
+      {{INT_MIN, 1, 2, 2}, INT_MIN, 0, 0, {{10, 11, 0}, {0, 0, 0}, {0, 0, 0}}},
+      {{INT_MIN, 0, INT_MAX, 1}, 0, 0, -1, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
+      {{0, 0, 4, 4}, INT_MAX, INT_MIN, -1, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
+      {{2, 3, INT_MAX, INT_MAX}, -1, 0, 0, {{33, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
   };
   for (const Case &k : cases) {
     MemImgFillRect(&b, nullptr, 0);
