@@ -42,5 +42,10 @@ int MemImgBlitFromBaseImage(const BASEIMAGE *color, const BASEIMAGE *alpha, MEMI
 // Sets every pixel of the rectangle (null: the whole view), clipped to the
 // image, to the raw value.
 void MemImgFillRect(MEMIMG *image, const Rect *rect, uint32_t value);
+// Lays colour (a raw pixel of the image's format) over the rectangle (null:
+// the whole view; reversed edges are put in order) under the draw settings'
+// blend mode, parameter and brightness, clipped to the clip rectangle and
+// the view. 565 and 8888 images without palette or alpha only.
+void MemImgFillRectBlended(MEMIMG *image, const Rect *rect, int colour);
 
 #endif  // VELVANE_SOFTRENDER_SOFTRENDER_H
