@@ -26,20 +26,64 @@ int HandleTableInit(HandleTable *table, int kind, HandleObject **slots,
   table->nextSlot = 0;
   table->checkCounter = 0;
   table->slots = slots;
+  table->slotRule = HANDLE_SLOTS_ROUND;
   for (int i = 0; i < capacity; i++) slots[i] = NULL;
   return 0;
 }
 
-int HandleTableAdd(HandleTable *table, HandleObject *object) {
-  if (!table || !object || table->liveCount >= table->capacity) return -1;
-  int slot = table->nextSlot;
+void HandleTableSetSlotRule(HandleTable *table, int rule) {
+  if (table) table->slotRule = rule == HANDLE_SLOTS_HIGHEST ? rule : HANDLE_SLOTS_ROUND;
+}
+
+namespace {
+
+int FirstEmptySlotFrom(const HandleTable *table, int slot) {
   while (table->slots[slot]) slot = (slot + 1) % table->capacity;
-  int handle = MakeHandle(table->kind, table->checkCounter, slot);
-  table->checkCounter = (table->checkCounter + 1) % HANDLE_CHECK_LIMIT;
+  return slot;
+}
+
+// Stores the object and moves the next-slot mark by the table's rule.
+void PlaceObject(HandleTable *table, HandleObject *object, int slot, int handle) {
   object->handle = handle;
   table->slots[slot] = object;
   table->liveCount++;
-  table->nextSlot = (slot + 1) % table->capacity;
+  if (table->slotRule == HANDLE_SLOTS_ROUND) {
+    table->nextSlot = (slot + 1) % table->capacity;
+    return;
+  }
+  int next = table->nextSlot;
+  if (slot + 1 > next) next = slot + 1;
+  if (table->liveCount > next) next = table->liveCount;
+  table->nextSlot = next;
+}
+
+// After the highest object left, the mark drops to one past the highest
+// slot still in use.
+void LowerHighestMark(HandleTable *table, int freedSlot) {
+  if (table->slotRule != HANDLE_SLOTS_HIGHEST || freedSlot != table->nextSlot - 1) return;
+  int next = freedSlot;
+  while (next > 0 && !table->slots[next - 1]) next--;
+  table->nextSlot = next;
+}
+
+}  // namespace
+
+int HandleTableAdd(HandleTable *table, HandleObject *object) {
+  if (!table || !object || table->liveCount >= table->capacity) return -1;
+  int slot = table->nextSlot;
+  if (slot >= table->capacity) slot = 0;
+  slot = FirstEmptySlotFrom(table, slot);
+  int handle = MakeHandle(table->kind, table->checkCounter, slot);
+  table->checkCounter = (table->checkCounter + 1) % HANDLE_CHECK_LIMIT;
+  PlaceObject(table, object, slot, handle);
+  return handle;
+}
+
+int HandleTableAddAt(HandleTable *table, HandleObject *object, int handle) {
+  if (!table || !object || handle < 0 || HandleKindOf(handle) != table->kind) return -1;
+  const int slot = HandleSlotOf(handle);
+  if (slot >= table->capacity || table->slots[slot]) return -1;
+  PlaceObject(table, object, slot, handle);
   return handle;
 }
 
@@ -56,8 +100,10 @@ HandleObject *HandleTableLookup(const HandleTable *table, int handle) {
 HandleObject *HandleTableRemove(HandleTable *table, int handle) {
   HandleObject *object = HandleTableLookup(table, handle);
   if (!object) return NULL;
-  table->slots[HandleSlotOf(handle)] = NULL;
+  const int slot = HandleSlotOf(handle);
+  table->slots[slot] = NULL;
   table->liveCount--;
+  LowerHighestMark(table, slot);
   return object;
 }
 

@@ -28,6 +28,17 @@ struct HandleTable {
   int nextSlot;
   int checkCounter;
   HandleObject **slots;
+  int slotRule;  // HandleSlotRule
+};
+
+// How a table picks the slot of a new object.
+enum HandleSlotRule {
+  // The slot after the latest one added, wrapping round to the first empty.
+  HANDLE_SLOTS_ROUND = 0,
+  // One past the highest slot in use; when that passes the end, the first
+  // empty slot. Deleting the highest object moves the mark down past the
+  // empty slots below it, so a table that empties starts again at 0.
+  HANDLE_SLOTS_HIGHEST = 1
 };
 
 int MakeHandle(int kind, int check, int slot);
@@ -38,9 +49,16 @@ int HandleSlotOf(int handle);
 // Prepares a table over capacity slots (1 to HANDLE_MAX_SLOTS); 0 or -1.
 int HandleTableInit(HandleTable *table, int kind, HandleObject **slots,
                     int capacity);
+// Chooses the slot rule of an initialised table (round by default).
+void HandleTableSetSlotRule(HandleTable *table, int rule);
 // Puts object into a free slot, stamps object->handle and returns the handle;
 // -1 when the table is full.
 int HandleTableAdd(HandleTable *table, HandleObject *object);
+// Puts object back under a handle the table made earlier, in that handle's
+// slot with its check number (the counter does not move), so a rebuilt
+// object keeps its handle value. Returns the handle; -1 when the handle is
+// of another kind, out of range, or its slot is taken.
+int HandleTableAddAt(HandleTable *table, HandleObject *object, int handle);
 // The object a valid handle names, or null for any invalid handle.
 HandleObject *HandleTableLookup(const HandleTable *table, int handle);
 // Empties the handle's slot; returns the object it held, or null.

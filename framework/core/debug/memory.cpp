@@ -23,6 +23,7 @@ struct MemoryState {
   int totalBytes;
   int blockCount;
   MemoryTraceSettings trace;
+  int failureCountdown;  // the allocation that reaches 0 fails
 };
 
 MemoryState g_memory;
@@ -77,6 +78,12 @@ bool SizeIsValid(int size) {
   return size >= 0 && static_cast<size_t>(size) <= INT_MAX - MEMORY_HEADER_SIZE;
 }
 
+// Counts one allocation down; true when this one is to fail.
+bool TakeFailureTurn(void) {
+  if (g_memory.failureCountdown <= 0) return false;
+  return --g_memory.failureCountdown == 0;
+}
+
 int RefuseSize(int size) {
   return WriteLogLineFormat("メモリ確保のサイズが不正です : %d", size);
 }
@@ -89,6 +96,7 @@ void *AllocMemory(int size, const char *sourceTag, int line) {
     return NULL;
   }
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  if (TakeFailureTurn()) return NULL;
   MemoryBlockHeader *header =
       static_cast<MemoryBlockHeader *>(PlatformHeapAlloc(size + MEMORY_HEADER_SIZE));
   if (!header) {
@@ -152,6 +160,7 @@ void *ReallocMemory(void *p, int newSize, const char *sourceTag, int line) {
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   MemoryBlockHeader *oldHeader = HeaderOf(p);
   const int oldSize = oldHeader->size;
+  if (TakeFailureTurn()) return NULL;
   MemoryBlockHeader *header = static_cast<MemoryBlockHeader *>(
       PlatformHeapRealloc(oldHeader, newSize + MEMORY_HEADER_SIZE));
   if (!header) {
@@ -233,6 +242,13 @@ void LogAllocationBlock(const MemoryBlockHeader *header) {
 void SetMemoryTraceSettings(const MemoryTraceSettings *settings) {
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   if (settings) g_memory.trace = *settings;
+}
+
+int SetAllocationFailureCountdown(int n) {
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  const int left = g_memory.failureCountdown;
+  g_memory.failureCountdown = n > 0 ? n : 0;
+  return left;
 }
 
 int GetAllocatedBlockCount(void) {

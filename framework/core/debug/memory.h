@@ -36,6 +36,10 @@ struct MemoryTraceSettings {
 };
 
 void SetMemoryTraceSettings(const MemoryTraceSettings *settings);
+// Makes the n-th allocation from now (AllocMemory or ReallocMemory) fail as
+// an exhausted heap would, so failure paths can be walked one by one; 0
+// switches it off. Returns how many allocations were left to go.
+int SetAllocationFailureCountdown(int n);
 // Live totals, for tests and the leak report.
 int GetAllocatedBlockCount(void);
 int GetAllocatedByteCount(void);
