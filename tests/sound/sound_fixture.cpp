@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -61,6 +62,21 @@ Bytes Pattern(size_t n, int seed) {
   Bytes out(n);
   for (size_t i = 0; i < n; i++) out[i] = static_cast<unsigned char>((i * 7 + seed) & 0xFF);
   return out;
+}
+
+void ExpectSameDecode(const Bytes &reference, const Bytes &decoded) {
+  ASSERT_EQ(reference.size(), decoded.size());
+#ifdef _WIN32
+  int worst = 0;
+  for (size_t i = 0; i + 1 < decoded.size(); i += 2) {
+    const int want = static_cast<int16_t>(reference[i] | (reference[i + 1] << 8));
+    const int got = static_cast<int16_t>(decoded[i] | (decoded[i + 1] << 8));
+    worst = std::max(worst, want > got ? want - got : got - want);
+  }
+  EXPECT_LE(worst, 1);
+#else
+  EXPECT_TRUE(reference == decoded);
+#endif
 }
 
 std::string FixturePath(const char *name) { return std::string(SOUND_FIXTURE_DIR) + name; }

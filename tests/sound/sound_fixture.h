@@ -35,6 +35,11 @@ Bytes PcmWav(int channels, int rate, int bits, const Bytes &data);
 // n bytes of a counting pattern.
 Bytes Pattern(size_t n, int seed = 0);
 
+// Expects the 16-bit PCM of two decodes of one Ogg Vorbis file to agree:
+// byte for byte natively, within one step per sample under Wine, whose
+// floating point rounds a few samples the other way.
+void ExpectSameDecode(const Bytes &reference, const Bytes &decoded);
+
 // Where make_fixtures.sh put the fixture files (with a trailing slash).
 std::string FixturePath(const char *name);
 Bytes ReadWholeFile(const std::string &path);

@@ -72,7 +72,9 @@ TEST_F(LiveSoundTest, WavsLoadIntoThreeBuffersThatHoldTheData) {
     SoundHandleRecord *record = LookupSoundRecord(handle);
     ASSERT_EQ(3, record->bufferCount);
     const Bytes file = ReadWholeFile(path);
-    const Bytes data(file.end() - record->pcmSize, file.end());
+    const char tag[] = "data";
+    const auto at = std::search(file.begin(), file.end(), tag, tag + 4) + 8;
+    const Bytes data(at, at + record->pcmSize);
     for (int i = 0; i < 3; i++) EXPECT_EQ(data, ReadBack(record, i)) << i;
     EXPECT_EQ(0, DeleteSoundHandle(handle));
   }
@@ -84,17 +86,7 @@ TEST_F(LiveSoundTest, OggLoadsIntoThreeBuffersWithinOneStepOfTheReference) {
   SoundHandleRecord *record = LookupSoundRecord(handle);
   const Bytes reference = ReadWholeFile(FixturePath("stereo.raw"));
   ASSERT_EQ(reference.size(), static_cast<size_t>(record->pcmSize));
-  for (int b = 0; b < 3; b++) {
-    const Bytes back = ReadBack(record, b);
-    ASSERT_EQ(reference.size(), back.size());
-    int worst = 0;
-    for (size_t i = 0; i + 1 < back.size(); i += 2) {
-      const int16_t want = static_cast<int16_t>(reference[i] | (reference[i + 1] << 8));
-      const int16_t got = static_cast<int16_t>(back[i] | (back[i + 1] << 8));
-      worst = std::max(worst, abs(want - got));
-    }
-    EXPECT_LE(worst, 1) << b;
-  }
+  for (int b = 0; b < 3; b++) ExpectSameDecode(reference, ReadBack(record, b));
   EXPECT_EQ(0, DeleteSoundHandle(handle));
 }
 
