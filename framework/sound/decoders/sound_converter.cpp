@@ -102,7 +102,7 @@ int IsUsablePcmFormat(const WaveFormat *f) {
   if (f->channels < 1 || f->samplesPerSecond < 1 || f->blockAlign < 1 || f->bitsPerSample < 1) {
     return 0;
   }
-  if (f->blockAlign != f->channels * f->bitsPerSample / 8) return 0;
+  if (f->blockAlign != static_cast<int64_t>(f->channels) * f->bitsPerSample / 8) return 0;
   const int64_t perSecond = static_cast<int64_t>(f->blockAlign) * f->samplesPerSecond;
   return perSecond == f->averageBytesPerSecond && perSecond <= INT_MAX;
 }

@@ -61,6 +61,8 @@ std::vector<WavCase> WavCases(void) {
       {"bits 0 (18-byte fmt)", Riff({Chunk("fmt ", FmtBody(1, 1, 8000, 8000, 1, 0, 18)), Chunk("data", d)}), -1, {}, {}},
       {"block align against channels and bits", Riff({Chunk("fmt ", FmtBody(1, 2, 8000, 24000, 3, 8, 18)), Chunk("data", d)}),
        -1, {}, {}},
+      {"channels times bits beyond int", Riff({Chunk("fmt ", FmtBody(1, 52736, 8000, 8000, 1, 52942, 18)), Chunk("data", d)}),
+       -1, {}, {}},
       {"bytes per second wrong", Riff({Chunk("fmt ", FmtBody(1, 1, 8000, 9000, 1, 8)), Chunk("data", d)}), -1, {}, {}},
       {"bytes per second beyond int",
        Riff({Chunk("fmt ", FmtBody(1, 2, 0x20000000, static_cast<int>(0x80000000u), 4, 16)), Chunk("data", d)}), -1, {}, {}},
