@@ -102,6 +102,17 @@ TEST_F(ConverterTest, ReadsAfterTheEndGiveZeroUntilASeek) {
   EXPECT_EQ(Bytes(d.begin() + 20, d.end()), Read(100));
 }
 
+// Decoding everything reads the stream straight into the block; the
+// converter's position follows, so a seek back to the start reads again.
+TEST_F(ConverterTest, AfterDecodingEverythingASeekToTheStartReadsAgain) {
+  const Bytes d = Pattern(64);
+  ASSERT_EQ(0, Open(PcmWav(1, 8000, 8, d)));
+  EXPECT_EQ(d, DecodeAll());
+  EXPECT_EQ(64, conv.outputPosition);
+  SeekSoundConverter(&conv, 0);
+  EXPECT_EQ(d, Read(100));
+}
+
 TEST_F(ConverterTest, SeekThenReadEqualsTheSliceOfTheData) {
   const Bytes d = Pattern(2 * 8000 * 3 + 40);  // 16-bit stereo, about 0.75 s
   ASSERT_EQ(0, Open(PcmWav(2, 8000, 16, d)));
