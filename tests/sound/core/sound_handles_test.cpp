@@ -305,7 +305,7 @@ TEST_F(SoundHandlesTest, EveryFailedAllocationOfALoadLeavesNothingBehind) {
     }
   }
   ASSERT_NE(-1, handle);
-  EXPECT_GT(n, 3);
+  EXPECT_GT(n, 2);  // at least one failing load was walked
   EXPECT_EQ(0, DeleteSoundHandle(handle));
 }
 
