@@ -21,6 +21,8 @@ readonly PACKAGES=(
     # native counterparts of the third-party libraries
     libpixman-1-dev libsdl2-dev zlib1g-dev libpng-dev libjpeg-dev
     libogg-dev libvorbis-dev libtheora-dev
+    # making the sound test fixtures
+    sox vorbis-tools
     # fetching and unpacking Debian source packages for tools/build-deps.sh
     dpkg-dev xz-utils file
 )

@@ -578,4 +578,40 @@ int VLMDrawInstanceFrame(int handle, int frameIndex);
 // Software renderer
 // ---------------------------------------------------------------------------
 
+// ---------------------------------------------------------------------------
+// Sound: handles, playing and loading
+// ---------------------------------------------------------------------------
+// Play types: 0 plays and waits for the end (pumping messages), 1 plays in
+// the background, 3 loops; a restart of 1 plays from the start, 0 goes on
+// from the current position. Lengths and positions are sample frames or ms.
+
+// Loads a WAV or Ogg Vorbis file into a sound with bufferCount (1-10)
+// buffers that can play overlapping; the handle or -1.
+int LoadSoundFromFile(const char *path, int bufferCount, int sharedStreamHandle);
+// Loads a file as a stream sound (WAV from the file, others from memory).
+int LoadStreamSoundFromFile(const char *path);
+// As LoadSoundFromFile from a file image in memory; -1 for counts outside 1-10.
+int CreateSoundFromMemory(const void *image, int bytes, int bufferCount, int sharedStreamHandle);
+// How loads keep data: 0 PCM in memory (1 is taken as 0), 2 stream from a
+// memory image, 3 stream from the file; -1 for other values.
+int SetCreateSoundDataType(int type);
+// The create-data type.
+int GetCreateSoundDataType(void);
+// Plays a sound with a play type and restart flag.
+int PlaySoundHandle(int handle, int playType, int restart);
+// Stops every buffer of a sound.
+int StopSoundHandle(int handle);
+// 1 while any buffer of the sound plays, 0 when none does, -1 bad handle.
+int CheckSoundPlaying(int handle);
+// Deletes a sound and its buffers.
+int DeleteSoundHandle(int handle);
+// Deletes every sound; -1 when sound is not started.
+int DeleteAllSoundHandles(void);
+// Length in sample frames, or -1.
+int GetSoundTotalSamples(int handle);
+// Length in milliseconds, or -1.
+int GetSoundTotalTimeMs(int handle);
+// Play position in milliseconds, or -1.
+int GetSoundCurrentTimeMs(int handle);
+
 #endif  // VELVANE_H

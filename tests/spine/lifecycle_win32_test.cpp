@@ -48,6 +48,24 @@ std::vector<std::string> ExpectedStartAndEndLog(void) {
       "ＩＭＥを無効にしました",
       "パッドの数は # 個です",
       "入力関連の初期化をしました",
+      "DirectSound の初期化を行います",
+      "DirectSound インターフェースの取得を行います....  成功",
+      "引き続きインターフェースの初期化処理...  成功",
+      "\tDirectSound デバイスを列挙します",
+      "\t最大サンプリングレート:#KHz 最小サンプリングレート:#KHz ",
+      "\t総サウンドメモリ領域:#KB 空きサウンドメモリ領域:#KB ",
+      "",
+      "\t利用可能サンプリング精度",
+      "",
+      "\t プライマリ １６bit = *",
+      "\t セカンダリ １６bit = *",
+      "",
+      "\t利用可能チャンネル",
+      "",
+      "\t プライマリ MONO = *",
+      "\t セカンダリ MONO = *",
+      "",
+      "DirectSound の初期化は正常に終了しました",
       "DirectDraw オブジェクトの取得を行います....  成功",
       "引き続き初期化処理... 初期化に成功しました",
       "IDirect3D9Ex オブジェクトを取得します.... 成功",
@@ -77,6 +95,7 @@ std::vector<std::string> ExpectedStartAndEndLog(void) {
       "プログラマブルシェーダーを使用しません",
       "文字コードバッファの初期化を行います... 完了しました",
       "入力関連の終了処理... 完了",
+      "DirectSound の終了処理は正常に終了しました",
       "ウインドウを閉じようとしています",
       "ウインドウが破棄されようとしています",
       "ソフトを終了する準備が整いました",
@@ -90,8 +109,19 @@ std::vector<std::string> ExpectedStartAndEndLog(void) {
   return lines;
 }
 
+// The sound devices differ from machine to machine: their lines are left
+// out of the comparison.
+std::vector<std::string> WithoutSoundDevices(const std::vector<std::string> &lines) {
+  std::vector<std::string> kept;
+  for (const std::string &line : lines) {
+    if (!LineMatches("\t\tモジュール名:*", line)) kept.push_back(line);
+  }
+  return kept;
+}
+
 void ExpectLogMatches(const std::vector<std::string> &expected,
-                      const std::vector<std::string> &lines) {
+                      const std::vector<std::string> &allLines) {
+  const std::vector<std::string> lines = WithoutSoundDevices(allLines);
   ASSERT_EQ(expected.size(), lines.size()) << JoinLines(lines);
   for (size_t i = 0; i < expected.size(); i++) {
     EXPECT_TRUE(LineMatches(expected[i], lines[i]))

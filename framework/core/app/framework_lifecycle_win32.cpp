@@ -21,7 +21,7 @@
 #include "graphics/device/screen_settings.h"
 #include "graphics/images/soft_images.h"
 #include "model/system/model_system.h"
-#include "sound/sound_services.h"
+#include "sound/core/sound_services.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "core/net/network.h"
 #include "core/base/system_info.h"
 #include "core/app/window_state.h"
-#include "sound/sound_services.h"
+#include "sound/core/sound_services.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ bool IsWaitingInactive(void) {
   return !g_windowState.window.active && !g_windowState.settings.runWhileInactive;
 }
 
-bool HasSoundThread(void) { return GetSystemFacts()->processorCount > 1; }
+bool HasSoundThread(void) { return HasSoundUpdateThread() != 0; }
 
 void RefillSoundsWithoutThread(void) {
   if (HasSoundThread()) return;

@@ -18,7 +18,7 @@
 #include "graphics/device/graphics_system.h"
 #include "graphics/draw/present.h"
 #include "graphics/device/screen_settings.h"
-#include "sound/sound_services.h"
+#include "sound/core/sound_services.h"
 
 namespace {
 

@@ -73,6 +73,7 @@ int HandleTableInit(HandleTable *table, int kind, HandleObject **slots,
   table->slots = slots;
   table->maxCapacity = 0;
   table->flags = 0;
+  table->slotRule = HANDLE_SLOTS_ROUND;
   for (int i = 0; i < capacity; i++) slots[i] = NULL;
   return 0;
 }
@@ -96,13 +97,39 @@ void HandleTableFreeSlots(HandleTable *table) {
   table->nextSlot = 0;
 }
 
+namespace {
+
+// Moves the next-slot mark past a slot just taken, by the table's rule.
+void MoveNextSlotMark(HandleTable *table, int slot) {
+  if (table->slotRule != HANDLE_SLOTS_HIGHEST) {
+    table->nextSlot =
+        (table->flags & HANDLE_TABLE_SEARCH_FROM_FOUND) ? slot : (slot + 1) % table->capacity;
+    return;
+  }
+  int next = table->nextSlot;
+  if (slot + 1 > next) next = slot + 1;
+  if (table->liveCount > next) next = table->liveCount;
+  table->nextSlot = next;
+}
+
+// After the highest object left, the mark drops to one past the highest
+// slot still in use.
+void LowerHighestMark(HandleTable *table, int freedSlot) {
+  if (table->slotRule != HANDLE_SLOTS_HIGHEST || freedSlot != table->nextSlot - 1) return;
+  int next = freedSlot;
+  while (next > 0 && !table->slots[next - 1]) next--;
+  table->nextSlot = next;
+}
+
+}  // namespace
+
 int HandleTableReserve(HandleTable *table) {
   if (!table) return -1;
   int slot = FindFreeSlot(table);
   if (slot < 0) return -1;
   table->slots[slot] = HANDLE_SLOT_RESERVED;
   table->liveCount++;
-  table->nextSlot = (table->flags & HANDLE_TABLE_SEARCH_FROM_FOUND) ? slot : (slot + 1) % table->capacity;
+  MoveNextSlotMark(table, slot);
   return HandleFor(table, slot);
 }
 
@@ -140,6 +167,22 @@ int HandleTableAdd(HandleTable *table, HandleObject *object) {
   return handle < 0 ? -1 : HandleTableFill(table, handle, object);
 }
 
+void HandleTableSetSlotRule(HandleTable *table, int rule) {
+  if (table) table->slotRule = rule == HANDLE_SLOTS_HIGHEST ? rule : HANDLE_SLOTS_ROUND;
+}
+
+
+int HandleTableAddAt(HandleTable *table, HandleObject *object, int handle) {
+  if (!table || !object || handle < 0 || HandleKindOf(handle) != table->kind) return -1;
+  const int slot = HandleSlotOf(handle);
+  if (slot >= table->capacity || table->slots[slot]) return -1;
+  object->handle = handle;
+  table->slots[slot] = object;
+  table->liveCount++;
+  MoveNextSlotMark(table, slot);
+  return handle;
+}
+
 HandleObject *HandleTableLookup(const HandleTable *table, int handle) {
   int slot = SlotInRange(table, handle);
   if (slot < 0) return NULL;
@@ -152,8 +195,10 @@ HandleObject *HandleTableLookup(const HandleTable *table, int handle) {
 HandleObject *HandleTableRemove(HandleTable *table, int handle) {
   HandleObject *object = HandleTableLookup(table, handle);
   if (!object) return NULL;
-  table->slots[HandleTableSlotOf(table, handle)] = NULL;
+  const int slot = HandleTableSlotOf(table, handle);
+  table->slots[slot] = NULL;
   table->liveCount--;
+  LowerHighestMark(table, slot);
   return object;
 }
 

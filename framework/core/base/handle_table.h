@@ -45,6 +45,17 @@ struct HandleTable {
   // maxCapacity; fixed tables leave these 0.
   int maxCapacity;
   int flags;
+  int slotRule;  // HandleSlotRule
+};
+
+// How a table picks the slot of a new object.
+enum HandleSlotRule {
+  // The slot after the latest one added, wrapping round to the first empty.
+  HANDLE_SLOTS_ROUND = 0,
+  // One past the highest slot in use; when that passes the end, the first
+  // empty slot. Deleting the highest object moves the mark down past the
+  // empty slots below it, so a table that empties starts again at 0.
+  HANDLE_SLOTS_HIGHEST = 1
 };
 
 // What a slot holds between HandleTableReserve and HandleTableFill: taken,
@@ -80,9 +91,16 @@ int HandleTableIsReserved(const HandleTable *table, int handle);
 int HandleTableUnreserve(HandleTable *table, int handle);
 // The slot index a handle names (17 bits in unchecked tables).
 int HandleTableSlotOf(const HandleTable *table, int handle);
+// Chooses the slot rule of an initialised table (round by default).
+void HandleTableSetSlotRule(HandleTable *table, int rule);
 // Puts object into a free slot, stamps object->handle and returns the handle;
 // -1 when the table is full.
 int HandleTableAdd(HandleTable *table, HandleObject *object);
+// Puts object back under a handle the table made earlier, in that handle's
+// slot with its check number (the counter does not move), so a rebuilt
+// object keeps its handle value. Returns the handle; -1 when the handle is
+// of another kind, out of range, or its slot is taken.
+int HandleTableAddAt(HandleTable *table, HandleObject *object, int handle);
 // The object a valid handle names, or null for any invalid handle.
 HandleObject *HandleTableLookup(const HandleTable *table, int handle);
 // Empties the handle's slot; returns the object it held, or null.

@@ -61,6 +61,14 @@ struct PlatformOsVersion {
   char servicePack[128];
 };
 void PlatformGetOsVersion(PlatformOsVersion *out);
+// A thread running proc(argument). Windows creates it suspended, raises it
+// to time-critical priority when asked and then lets it run; POSIX starts a
+// plain thread. 0 when no thread could be started.
+typedef void (*PlatformThreadProc)(void *argument);
+intptr_t PlatformStartThread(PlatformThreadProc proc, void *argument, int timeCritical);
+// Waits until the thread has returned and releases what held it.
+void PlatformJoinThread(intptr_t thread);
+
 // Logical processors of the machine.
 int PlatformProcessorCount(void);
 

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -179,3 +180,41 @@ void PlatformDesktopSize(int *width, int *height) {
 int PlatformDesktopColorBits(void) { return 32; }
 
 int PlatformEnumDisplayMode(int, int *, int *, int *, int *) { return 0; }
+
+namespace {
+
+struct ThreadStart {
+  PlatformThreadProc proc;
+  void *argument;
+};
+
+void *RunThreadStart(void *parameter) {
+  ThreadStart start = *static_cast<ThreadStart *>(parameter);
+  free(parameter);
+  start.proc(start.argument);
+  return NULL;
+}
+
+}  // namespace
+
+// The priority request has no portable meaning here and is left out.
+intptr_t PlatformStartThread(PlatformThreadProc proc, void *argument, int) {
+  ThreadStart *start = static_cast<ThreadStart *>(malloc(sizeof(ThreadStart)));
+  if (!start) return 0;
+  start->proc = proc;
+  start->argument = argument;
+  pthread_t *thread = static_cast<pthread_t *>(malloc(sizeof(pthread_t)));
+  if (!thread || pthread_create(thread, NULL, RunThreadStart, start) != 0) {
+    free(thread);
+    free(start);
+    return 0;
+  }
+  return reinterpret_cast<intptr_t>(thread);
+}
+
+void PlatformJoinThread(intptr_t thread) {
+  if (!thread) return;
+  pthread_t *handle = reinterpret_cast<pthread_t *>(thread);
+  pthread_join(*handle, NULL);
+  free(handle);
+}

@@ -203,3 +203,44 @@ int PlatformEnumDisplayMode(int index, int *width, int *height, int *bits, int *
   *refreshRate = static_cast<int>(mode.dmDisplayFrequency);
   return 1;
 }
+
+namespace {
+
+// What the new thread needs, handed over on the heap because the starter
+// returns before the thread reads it.
+struct ThreadStart {
+  PlatformThreadProc proc;
+  void *argument;
+};
+
+DWORD WINAPI RunThreadStart(LPVOID parameter) {
+  ThreadStart start = *static_cast<ThreadStart *>(parameter);
+  PlatformHeapFree(parameter);
+  start.proc(start.argument);
+  return 0;
+}
+
+}  // namespace
+
+intptr_t PlatformStartThread(PlatformThreadProc proc, void *argument, int timeCritical) {
+  ThreadStart *start = static_cast<ThreadStart *>(PlatformHeapAlloc(sizeof(ThreadStart)));
+  if (!start) return 0;
+  start->proc = proc;
+  start->argument = argument;
+  DWORD id = 0;
+  HANDLE thread = CreateThread(NULL, 0, RunThreadStart, start, CREATE_SUSPENDED, &id);
+  if (!thread) {
+    PlatformHeapFree(start);
+    return 0;
+  }
+  if (timeCritical) SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
+  ResumeThread(thread);
+  return reinterpret_cast<intptr_t>(thread);
+}
+
+void PlatformJoinThread(intptr_t thread) {
+  if (!thread) return;
+  HANDLE handle = reinterpret_cast<HANDLE>(thread);
+  WaitForSingleObject(handle, INFINITE);
+  CloseHandle(handle);
+}

@@ -317,6 +317,13 @@ void SetMemoryTraceSettings(const MemoryTraceSettings *settings) {
   if (settings) g_memory.trace = *settings;
 }
 
+int SetAllocationFailureCountdown(int n) {
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  const int left = g_memory.failureCountdown;
+  g_memory.failureCountdown = n > 0 ? n : 0;
+  return left;
+}
+
 int GetAllocatedBlockCount(void) {
   std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   return g_memory.blockCount;
@@ -327,7 +334,3 @@ int64_t GetAllocatedByteCount(void) {
   return g_memory.totalBytes;
 }
 
-void SetAllocationFailureCountdown(int countdown) {
-  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
-  g_memory.failureCountdown = countdown > 0 ? countdown : 0;
-}

@@ -49,13 +49,13 @@ struct MemoryTraceSettings {
 };
 
 void SetMemoryTraceSettings(const MemoryTraceSettings *settings);
+// Makes the n-th allocation from now (AllocMemory or ReallocMemory) fail as
+// an exhausted heap would, so failure paths can be walked one by one; 0
+// switches it off. Returns how many allocations were left to go.
+int SetAllocationFailureCountdown(int n);
 // Live totals, for tests and the leak report.
 int GetAllocatedBlockCount(void);
 int64_t GetAllocatedByteCount(void);
-// Test switch: the countdown-th allocation or reallocation from now fails
-// as an exhausted heap would (null, nothing logged); 0 switches it off. It
-// switches itself off after the failure.
-void SetAllocationFailureCountdown(int countdown);
 void LogAllocationTotals(void);
 void LogAllocationBlock(const MemoryBlockHeader *header);
 

@@ -152,3 +152,55 @@ TEST_F(GrowingHandleTableTest, UncheckedHandlesCarrySeventeenBitSlots) {
 }
 
 }  // namespace
+
+namespace {
+
+class HighestRuleTest : public HandleTableTest {
+ protected:
+  void SetUp() override {
+    HandleTableTest::SetUp();
+    HandleTableSetSlotRule(&table, HANDLE_SLOTS_HIGHEST);
+  }
+};
+
+// New objects go one past the highest slot in use; past the end they take
+// the first empty slot; deleting the highest moves the mark down past the
+// empty slots below it.
+TEST_F(HighestRuleTest, SlotsFollowTheHighestInUse) {
+  int h[4];
+  for (int i = 0; i < 4; i++) h[i] = HandleTableAdd(&table, &things[i].header);
+  EXPECT_EQ(3, HandleSlotOf(h[3]));
+  HandleTableRemove(&table, h[1]);
+  EXPECT_EQ(4, table.nextSlot);
+  EXPECT_EQ(1, HandleSlotOf(HandleTableAdd(&table, &things[4].header)));
+  HandleTableRemove(&table, h[2]);
+  HandleTableRemove(&table, h[3]);
+  EXPECT_EQ(2, table.nextSlot);
+  HandleTableRemove(&table, h[0]);
+  EXPECT_EQ(2, table.nextSlot);
+  EXPECT_EQ(2, HandleSlotOf(HandleTableAdd(&table, &things[5].header)));
+}
+
+TEST_F(HighestRuleTest, EmptiedTableStartsAgainAtZero) {
+  int a = HandleTableAdd(&table, &things[0].header);
+  int b = HandleTableAdd(&table, &things[1].header);
+  HandleTableRemove(&table, a);
+  HandleTableRemove(&table, b);
+  EXPECT_EQ(0, table.nextSlot);
+  EXPECT_EQ(0, HandleSlotOf(HandleTableAdd(&table, &things[2].header)));
+}
+
+TEST_F(HandleTableTest, AddAtPutsAnObjectBackUnderItsHandle) {
+  int a = HandleTableAdd(&table, &things[0].header);
+  const int counter = table.checkCounter;
+  HandleTableRemove(&table, a);
+  EXPECT_EQ(a, HandleTableAddAt(&table, &things[1].header, a));
+  EXPECT_EQ(&things[1].header, HandleTableLookup(&table, a));
+  EXPECT_EQ(counter, table.checkCounter);
+  EXPECT_EQ(-1, HandleTableAddAt(&table, &things[2].header, a));
+  EXPECT_EQ(-1, HandleTableAddAt(&table, &things[2].header, MakeHandle(4, 0, 1)));
+  EXPECT_EQ(-1, HandleTableAddAt(&table, &things[2].header, MakeHandle(3, 0, 9)));
+  EXPECT_EQ(-1, HandleTableAddAt(&table, &things[2].header, -1));
+}
+
+}  // namespace

@@ -282,6 +282,27 @@ TEST_F(MemoryTest, DamagedHeaderReportStaysInsideTheBlock) {
   }
 }
 
+// The n-th allocation from the switch on fails once; reallocations count
+// too, and 0 switches it off.
+TEST_F(MemoryTest, FailureCountdownFailsTheNthAllocationOnce) {
+  EXPECT_EQ(0, SetAllocationFailureCountdown(3));
+  void *a = VV_ALLOC(8);
+  void *b = VV_REALLOC(a, 16);
+  ASSERT_NE(nullptr, b);
+  EXPECT_EQ(nullptr, VV_ALLOC(8));
+  void *c = VV_ALLOC(8);
+  EXPECT_NE(nullptr, c);
+  EXPECT_EQ(0, SetAllocationFailureCountdown(1));
+  EXPECT_EQ(nullptr, VV_REALLOC(c, 32));  // the block stays as it was
+  EXPECT_EQ(0, SetAllocationFailureCountdown(2));
+  void *d = VV_ALLOC(8);
+  EXPECT_NE(nullptr, d);
+  EXPECT_EQ(1, SetAllocationFailureCountdown(0));
+  VV_FREE(b);
+  VV_FREE(c);
+  VV_FREE(d);
+}
+
 TEST_F(MemoryTest, FreeNullDoesNothing) {
   log.Clear();
   FreeMemory(NULL);

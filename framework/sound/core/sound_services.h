@@ -1,7 +1,7 @@
 // What the system core and graphics call of the sound and movie subsystem:
 // start and end, the per-pass refills, MIDI notifications, pausing movies
 // with the window, and the movie frames graph handles show. Until sound and
-// movies exist these keep their results without doing any work.
+// movies exist the movie calls keep their results without doing any work.
 #ifndef VELVANE_SOUND_SOUND_SERVICES_H
 #define VELVANE_SOUND_SOUND_SERVICES_H
 
@@ -28,6 +28,9 @@ int StartSoundSystem(void);
 int EndSoundSystem(void);
 // Stops the sound or music played straight from a file; 0.
 int StopPlayFileSound(void);
+// 1 from a start that made the update thread until the thread is joined;
+// without it the message pump runs the refills.
+int HasSoundUpdateThread(void);
 // Per-pass refills, run by the pump when no sound thread runs: -1 when
 // sound was not started, else 0.
 int RefillStreamSounds(void);

@@ -1,37 +1,6 @@
-#include "sound/sound_services.h"
-
-namespace {
-
-struct SoundServicesState {
-  int started;
-};
-
-SoundServicesState g_sound;
-
-int ResultWhileStarted(void) { return g_sound.started ? 0 : -1; }
-
-}  // namespace
+#include "sound/core/sound_services.h"
 
 void BuildYuvToRgbTables(void) {}
-
-int StartSoundSystem(void) {
-  g_sound.started = 1;
-  return 0;
-}
-
-int EndSoundSystem(void) {
-  if (!g_sound.started) return -1;
-  g_sound.started = 0;
-  return 0;
-}
-
-int StopPlayFileSound(void) { return 0; }
-
-int RefillStreamSounds(void) { return ResultWhileStarted(); }
-
-int UpdateSoftSoundPlayers(void) { return ResultWhileStarted(); }
-
-int PollMusicPlayState(void) { return ResultWhileStarted(); }
 
 int HandleMidiPlayEnd(void) { return 0; }
 
