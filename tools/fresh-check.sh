@@ -54,8 +54,9 @@ stop_processes_inside() {
             pid=${pid%/root}
             as_root kill "-$signal" "$pid" 2>/dev/null || true
         done
-        [[ $signal == TERM ]] && sleep 2
+        if [[ $signal == TERM ]]; then sleep 2; fi
     done
+    return 0
 }
 
 unmount_all() {
@@ -70,6 +71,8 @@ unmount_all() {
 cleanup() {
     local status=$?
     trap - EXIT INT TERM HUP
+    # A failing step in here must not end the shell before the unmounts.
+    set +e
     [[ -n $root && -d $root ]] || exit "$status"
     stop_processes_inside
     unmount_all
