@@ -4,8 +4,8 @@
 // clip rectangles beyond the image, every blend mode and corner values from
 // small numbers, the borders of the 14.18 range, the int limits and random
 // words. Oracle: no sanitizer report, the bytes around the destination view
-// intact, and in the modes the triangle model covers, the destination equal
-// to the model's.
+// intact, and after a triangle or quad the destination equal to the
+// triangle model's.
 #include <math.h>
 #include <stddef.h>
 #include <stdint.h>
@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
   DrawSettings &s = g_drawSettings;
   s.clipRect = {in.Range(-8, 72), in.Range(-8, 72), in.Range(-8, 72), in.Range(-8, 72)};
-  static const int kModes[] = {0, 0, 0, 1, 1, 2, 3, 4, 5, 9, 10, 11, 12, -1};
+  static const int kModes[] = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 6, 7, 8, 9, 10, 10, 11, 11, 12, -1};
   s.blendMode = kModes[in.Byte() % (sizeof kModes / sizeof kModes[0])];
   s.blendParam = in.Byte() % 3 == 0 ? 255 : (int)in.Byte();
   s.drawBrightness = in.Byte() % 2 ? 0x00FFFFFFu : in.Word();
@@ -127,19 +127,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::vector<uint8_t> want = base.buffer;
   MEMIMG predicted = view;
   predicted.pixels = want.data() + (view.pixels - base.buffer.data());
-  bool modelled = false;
 
   const uint32_t call = in.Byte() % 3;
   if (call == 0) {
     int corners[12];
     for (int &c : corners) c = Coordinate(&in);
-    modelled =
-        RefDrawTriangle(&predicted, src, corners, transparent, maskImage, flatColour, s);
+    RefDrawTriangle(&predicted, src, corners, transparent, maskImage, flatColour, s);
     MemImgDrawTriangle(&view, src, corners, transparent, maskImage, flatColour);
   } else if (call == 1 && src) {
     int points[8];
     for (int &p : points) p = Coordinate(&in);
-    modelled = RefDrawQuad(&predicted, src, points, transparent, maskImage, s);
+    RefDrawQuad(&predicted, src, points, transparent, maskImage, s);
     MemImgDrawQuad(&view, src, points, transparent, maskImage);
   } else if (src) {
     const int x = Coordinate(&in), y = Coordinate(&in);
@@ -156,7 +154,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       const size_t i = (size_t)y * pitch + x;
       if (!inView && base.buffer[i] != before[i]) abort();
     }
-  if (modelled && base.buffer != want) abort();
+  // The turned draw has a model of its own in the unit tests; here only the
+  // sanitizers and the guard bytes check it.
+  if (call != 2 && base.buffer != want) abort();
   MemImgRelease(&view);
   return 0;
 }

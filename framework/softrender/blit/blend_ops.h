@@ -42,7 +42,8 @@
 //   BLEND_KERNEL_TRIANGLE:  a palette index is compared with the whole
 //                           32-bit colour key (a key above 255 never
 //                           matches); alpha-0 pixels under the flag are
-//                           skipped in modes 0 to 3 and, for 565, mode 10.
+//                           skipped in modes 0 to 3 and, for 565, mode 10;
+//                           the rotated kernel's 565 add/subtract rule.
 //   BLEND_KERNEL_GENERAL:   none of these (the plain draw's run-table path).
 // All but the general kernel compute mode 11's 565 green at field scale
 // under an alpha weight without blend mask or brightness.
@@ -499,7 +500,8 @@ struct PixelWriter {
         }
         default: {  // add and subtract: the source term
           uint32_t x;
-          if (Class == BLEND_CLASS_565 && Kernel == BLEND_KERNEL_ROTATED && K == 1 &&
+          if (Class == BLEND_CLASS_565 &&
+              (Kernel == BLEND_KERNEL_ROTATED || Kernel == BLEND_KERNEL_TRIANGLE) && K == 1 &&
               AlphaWeighted && !kMask && kBright) {
             x = (uint32_t)st.mulParam[BrightnessRow(st, c)[(Ch::Get(s, c) * alpha) >> 8]];
           } else if (K == 0) {

@@ -222,11 +222,180 @@ struct TexelModel {
   uint32_t key;
   uint32_t brightness;
   const uint8_t *paletteBytes;
+  int mode;
+  int param;
 };
 
-// Blend mode 0 for one accepted position: the leaf tables row by row.
-// Returns false when the texel is skipped.
-bool ModeZeroPixel(const TexelModel &t, uint32_t raw, uint32_t maskWeight, uint32_t *d) {
+// Blend mode 0 for one accepted pixel: the leaf tables row by row.
+uint32_t ModeZero(const TexelModel &t, uint32_t s, uint32_t a, uint32_t m, uint32_t d) {
+  uint32_t x[3];
+  SourceColour(t.formatCode, s, t.brightness, x);
+  const bool opaque = !t.alpha || (t.transparent && a == 255);
+  if (!t.hasMask) {
+    if (opaque) return t.tinted ? ColourWrite(t.formatCode, d, x) : s;
+    return Mix(t.formatCode, d, x, a, 256);
+  }
+  if (opaque) return Mix(t.formatCode, d, x, m, 256);
+  return Mix(t.formatCode, d, x, (uint64_t)m * a, 65536);
+}
+
+// mul[r][v] = floor(r v / 255); mulSigned[p][x] = p x / 255 toward zero.
+int64_t MulOf(int64_t r, int64_t v) { return r * v / 255; }
+int64_t MulSignedOf(int64_t p, int64_t x) { return p * x / 255; }
+// floor(n / 2^k) for a signed n: toward minus infinity.
+int64_t FloorShift(int64_t n, int k) {
+  const int64_t den = (int64_t)1 << k;
+  return n >= 0 ? n / den : -((-n + den - 1) / den);
+}
+// ceil(n / 2^k) for n >= 0.
+int64_t CeilShift(int64_t n, int k) { return (n + ((int64_t)1 << k) - 1) >> k; }
+int FieldWidth(int formatCode, int c) { return formatCode == 1 ? 8 : (c == 1 ? 6 : 5); }
+int64_t TintOf(const TexelModel &t, int c, int64_t v) {
+  return t.tinted ? MulOf((t.brightness >> (8 * c)) & 0xFF, v) : v;
+}
+
+// The weights of the modes that scale a source or a step: the blend-mask
+// value when there is a mask, the alpha when the leaf keeps it (a source
+// with alpha, except a = 255 under the transparency flag).
+struct Weights {
+  bool mask, alpha;
+  int64_t m, a;
+  int factors() const { return (mask ? 1 : 0) + (alpha ? 1 : 0); }
+  int64_t product() const { return (mask ? m : 1) * (alpha ? a : 1); }
+};
+
+// Modes 1 and 10: d moves toward the target by F / 2^k (scaled step), or
+// in 565 without weights by p / 255 toward zero (table step).
+int64_t StepToward(const TexelModel &t, const Weights &w, int64_t target, int64_t d) {
+  const int64_t p = t.param;
+  if (w.factors() == 0 && t.formatCode == 0) return d + MulSignedOf(p, target - d);
+  return d + FloorShift((target - d) * p * w.product(), 8 * (w.factors() + 1));
+}
+
+// Mode 2's contribution of one channel.
+int64_t AddTerm(const TexelModel &t, const Weights &w, int c, int64_t s) {
+  const int64_t p = t.param;
+  if (t.formatCode == 1) {
+    const int64_t x = TintOf(t, c, s);
+    if (w.factors() == 0) return MulOf(p, x);
+    return p * w.product() * x >> (8 * w.factors() + 8);
+  }
+  if (!w.mask && w.alpha) return MulOf(p, TintOf(t, c, w.a * s >> 8));
+  return MulOf(p, TintOf(t, c, s) * w.product() >> (8 * w.factors()));
+}
+
+// Mode 3's subtrahend of one channel.
+int64_t SubTerm(const TexelModel &t, const Weights &w, int c, int64_t s) {
+  const int64_t p = t.param;
+  if (t.formatCode == 1) {
+    if (w.factors() == 0) return MulOf(p, TintOf(t, c, s));
+    return TintOf(t, c, s) * w.product() * p >> (8 * w.factors() + 8);
+  }
+  if (!w.mask && w.alpha) return MulOf(p, TintOf(t, c, s * w.a >> 8));
+  return MulOf(p, TintOf(t, c, s) * w.product() >> (8 * w.factors()));
+}
+
+// The saturating add channel by channel as the packed addition gives it:
+// blue exact; green and red from their halves, the two lowest bits OR-ed,
+// the carry of the channel below setting the lowest bit; the fourth byte
+// of an 8888 pixel is red's carry.
+uint32_t AddChannels(int formatCode, uint32_t d, const int64_t q[3]) {
+  const int64_t top[3] = {(int64_t)FieldMax(formatCode, 0), (int64_t)FieldMax(formatCode, 1),
+                          (int64_t)FieldMax(formatCode, 2)};
+  int64_t out[3];
+  const int64_t d0 = Field(formatCode, d, 0);
+  bool carry = d0 + q[0] > top[0];
+  out[0] = carry ? top[0] : d0 + q[0];
+  for (int c = 1; c < 3; ++c) {
+    const int64_t dc = Field(formatCode, d, c);
+    const int64_t h = (dc >> 1) + (q[c] >> 1);
+    const int64_t low = (dc | q[c]) & 1;
+    const bool over = 2 * h + 1 > top[c];
+    if (over && (formatCode == 1 || c == 2))
+      out[c] = top[c];
+    else if (over)  // 565 green: bits 1 to 5 set, bit 0 as usual
+      out[c] = 62 | low | (carry ? 1 : 0);
+    else
+      out[c] = 2 * h | low | (carry ? 1 : 0);
+    carry = over;
+  }
+  uint32_t word = formatCode == 1 ? (carry ? 0x01000000u : 0) : 0;
+  for (int c = 0; c < 3; ++c) word |= (uint32_t)out[c] << FieldShift(formatCode, c);
+  return word;
+}
+
+// The clamped subtraction channel by channel as the packed subtraction
+// gives it: blue exact; green and red from their halves, their lowest bit
+// set unless the channel below clamped (565 green's never); the fourth
+// byte 0.
+uint32_t SubChannels(int formatCode, uint32_t d, const int64_t q[3]) {
+  int64_t out[3];
+  const int64_t d0 = Field(formatCode, d, 0);
+  bool clamped = q[0] > d0;
+  out[0] = clamped ? 0 : d0 - q[0];
+  for (int c = 1; c < 3; ++c) {
+    const int64_t dc = Field(formatCode, d, c);
+    const bool below = clamped;
+    clamped = (q[c] >> 1) > (dc >> 1);
+    const int64_t lowest = (formatCode == 0 && c == 1) || below ? 0 : 1;
+    out[c] = clamped ? 0 : 2 * ((dc >> 1) - (q[c] >> 1)) + lowest;
+  }
+  uint32_t word = 0;
+  for (int c = 0; c < 3; ++c) word |= (uint32_t)out[c] << FieldShift(formatCode, c);
+  return word;
+}
+
+// Modes 1 to 11 for one accepted pixel of source colour s.
+uint32_t BlendedMode(const TexelModel &t, uint32_t s, const Weights &w, uint32_t d) {
+  const int fc = t.formatCode;
+  const int64_t p = t.param;
+  int64_t out[3], q[3];
+  for (int c = 0; c < 3; ++c) {
+    const int64_t sc = Field(fc, s, c), dc = Field(fc, d, c);
+    const int width = FieldWidth(fc, c);
+    switch (t.mode) {
+      case 1:
+        out[c] = StepToward(t, w, TintOf(t, c, sc), dc);
+        break;
+      case 2:
+        q[c] = AddTerm(t, w, c, sc);
+        break;
+      case 3:
+        q[c] = SubTerm(t, w, c, sc);
+        break;
+      case 4:
+        out[c] = TintOf(t, c, sc) * dc * w.product() >> (width + 8 * w.factors());
+        break;
+      case 10:
+        out[c] = StepToward(t, w, TintOf(t, c, (int64_t)FieldMax(fc, c) - sc), dc);
+        break;
+      default: {  // 11: toward the product, the change rounded up
+        const int64_t product = TintOf(t, c, sc) * dc >> width;
+        if (fc == 0 && c == 1 && w.alpha && !w.mask && !t.tinted)  // five fraction bits
+          out[c] = dc - CeilShift(p * w.a * (32 * dc - dc * sc / 2), 21);
+        else if (fc == 0 && w.factors() == 0)
+          out[c] = dc - p * (dc - product) / 255;
+        else
+          out[c] = dc - CeilShift(p * w.product() * (dc - product), 8 * (w.factors() + 1));
+        break;
+      }
+    }
+  }
+  if (t.mode == 2) return AddChannels(fc, d, q);
+  if (t.mode == 3) return SubChannels(fc, d, q);
+  uint32_t word = fc == 1 ? (d & 0xFF000000u) : 0;
+  for (int c = 0; c < 3; ++c) word |= (uint32_t)out[c] << FieldShift(fc, c);
+  return word;
+}
+
+// Whether a texel of alpha 0 under the transparency flag is skipped.
+bool ZeroAlphaSkipped(int mode, int formatCode) {
+  return mode <= 3 || (mode == 10 && formatCode == 0);
+}
+
+// One accepted position: fetch, skips, then the mode. Returns false when
+// the texel is skipped.
+bool TexelPixel(const TexelModel &t, uint32_t raw, uint32_t maskWeight, uint32_t *d) {
   uint32_t s = raw, a = 255;
   if (t.palette) {
     if (t.transparent && raw == t.key) return false;
@@ -237,20 +406,20 @@ bool ModeZeroPixel(const TexelModel &t, uint32_t raw, uint32_t maskWeight, uint3
   } else if (t.alpha) {
     a = t.formatCode == 1 ? raw >> 24 : (raw >> 16) & 0xFF;
     if (t.formatCode == 0) s = raw & 0xFFFF;
-    if (t.transparent && a == 0) return false;
+    if (t.transparent && a == 0 && ZeroAlphaSkipped(t.mode, t.formatCode)) return false;
   } else if (t.transparent && raw == t.key) {
     return false;
   }
-  uint32_t x[3];
-  SourceColour(t.formatCode, s, t.brightness, x);
-  const bool opaque = !t.alpha || (t.transparent && a == 255);
-  if (!t.hasMask) {
-    if (opaque) *d = t.tinted ? ColourWrite(t.formatCode, *d, x) : s;
-    else *d = Mix(t.formatCode, *d, x, a, 256);
-  } else {
-    if (opaque) *d = Mix(t.formatCode, *d, x, maskWeight, 256);
-    else *d = Mix(t.formatCode, *d, x, (uint64_t)maskWeight * a, 65536);
+  if (t.mode == 0) {
+    *d = ModeZero(t, s, a, maskWeight, *d);
+    return true;
   }
+  Weights w;
+  w.mask = t.hasMask != 0;
+  w.m = maskWeight;
+  w.alpha = t.alpha && !(t.transparent && a == 255);
+  w.a = a;
+  *d = BlendedMode(t, s, w, *d);
   return true;
 }
 
@@ -264,11 +433,6 @@ uint32_t PreparedFlat(int formatCode, uint32_t colour, uint32_t brightness) {
 }
 
 }  // namespace
-
-bool RefTriangleModeModelled(int mode, int param) {
-  param = std::min(255, std::max(0, param));
-  return mode == 0 || (mode == 1 && param == 255);
-}
 
 bool RefTriangleRefused(const MEMIMG *dest, const MEMIMG *source, const MEMIMG *mask,
                         const DrawSettings &settings) {
@@ -284,34 +448,41 @@ bool RefTriangleRefused(const MEMIMG *dest, const MEMIMG *source, const MEMIMG *
   return mode >= 1 && mode <= 3 && p == 0;
 }
 
-bool RefDrawTriangle(MEMIMG *dest, const MEMIMG *source, const int corners[12],
+void RefDrawTriangle(MEMIMG *dest, const MEMIMG *source, const int corners[12],
                      int transparencyFlag, const MEMIMG *mask, int flatColour,
                      const DrawSettings &settings) {
-  if (RefTriangleRefused(dest, source, mask, settings) || !corners) return true;
-  if (!RefTriangleModeModelled(settings.blendMode, settings.blendParam)) return false;
+  if (RefTriangleRefused(dest, source, mask, settings) || !corners) return;
   Rect clip = settings.clipRect;
   const Rect bounds = {0, 0, dest->width, dest->height};
   ClipRectangle(&clip, &bounds);
-  if (clip.left >= clip.right || clip.top >= clip.bottom) return true;
+  if (clip.left >= clip.right || clip.top >= clip.bottom) return;
   const std::vector<RefTriangleVisit> visits =
       RefTriangleVisits(corners, source != nullptr, source ? source->width : 0,
                         source ? source->height : 0, clip);
   const int formatCode = dest->base->formatCode;
   const uint32_t brightness = settings.drawBrightness;
-  if (!source) {
-    const uint32_t colour = PreparedFlat(formatCode, (uint32_t)flatColour, brightness);
-    for (const RefTriangleVisit &p : visits) RefWritePixel(dest, p.x, p.y, colour);
-    return true;
-  }
-  TexelModel t;
+  TexelModel t = {};
   t.formatCode = formatCode;
+  t.brightness = brightness;
+  t.param = ParamOf(settings);
+  t.mode = settings.blendMode == 1 && t.param == 255 ? 0 : settings.blendMode;
+  if (!source) {
+    // The prepared colour is drawn as an untinted source without mask,
+    // alpha or key.
+    const uint32_t colour = PreparedFlat(formatCode, (uint32_t)flatColour, brightness);
+    for (const RefTriangleVisit &p : visits) {
+      uint32_t d = RefReadPixel(dest, p.x, p.y);
+      TexelPixel(t, colour, 0, &d);
+      RefWritePixel(dest, p.x, p.y, d);
+    }
+    return;
+  }
   t.palette = source->base->paletteFlag;
   t.alpha = !t.palette && source->base->alphaFlag;
   t.transparent = transparencyFlag != 0;
   t.hasMask = mask != nullptr;
   t.tinted = (brightness & 0xFFFFFF) != 0xFFFFFF;
   t.key = source->base->colorKey;
-  t.brightness = brightness;
   t.paletteBytes = (const uint8_t *)source->base->palette;
   for (const RefTriangleVisit &p : visits) {
     if (p.texelX < 0) continue;
@@ -319,12 +490,11 @@ bool RefDrawTriangle(MEMIMG *dest, const MEMIMG *source, const int corners[12],
     const uint32_t m =
         mask ? g_memImgBlendTables.blendMaskMap[RefReadMaskByte(mask, p.texelX, p.texelY)] : 0;
     uint32_t d = RefReadPixel(dest, p.x, p.y);
-    if (ModeZeroPixel(t, raw, m, &d)) RefWritePixel(dest, p.x, p.y, d);
+    if (TexelPixel(t, raw, m, &d)) RefWritePixel(dest, p.x, p.y, d);
   }
-  return true;
 }
 
-bool RefDrawQuad(MEMIMG *dest, const MEMIMG *source, const int points[8], int transparencyFlag,
+void RefDrawQuad(MEMIMG *dest, const MEMIMG *source, const int points[8], int transparencyFlag,
                  const MEMIMG *mask, const DrawSettings &settings) {
   int64_t minX = INT64_MAX, maxX = INT64_MIN, minY = INT64_MAX, maxY = INT64_MIN;
   for (int i = 0; i < 4; ++i) {
@@ -340,15 +510,12 @@ bool RefDrawQuad(MEMIMG *dest, const MEMIMG *source, const int points[8], int tr
   const int64_t right = std::min<int64_t>(std::max<int64_t>(maxX + 4, clip.left), clip.right);
   const int64_t top = std::min<int64_t>(std::max<int64_t>(minY - 2, clip.top), clip.bottom);
   const int64_t bottom = std::min<int64_t>(std::max<int64_t>(maxY + 4, clip.top), clip.bottom);
-  if (left == right || top == bottom) return true;
+  if (left == right || top == bottom) return;
   const int w = source->width, h = source->height;
   const int first[12] = {points[0], points[1], 0, 0, points[2], points[3],
                          w,         0,         points[4], points[5], 0, h};
   const int second[12] = {points[2], points[3], w, 0, points[4], points[5],
                           0,         h,         points[6], points[7], w, h};
-  const bool firstModelled =
-      RefDrawTriangle(dest, source, first, transparencyFlag, mask, 0, settings);
-  const bool secondModelled =
-      RefDrawTriangle(dest, source, second, transparencyFlag, mask, 0, settings);
-  return firstModelled && secondModelled;
+  RefDrawTriangle(dest, source, first, transparencyFlag, mask, 0, settings);
+  RefDrawTriangle(dest, source, second, transparencyFlag, mask, 0, settings);
 }

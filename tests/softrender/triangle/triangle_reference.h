@@ -1,8 +1,10 @@
 // A model of the software triangle written from its drawing rules in a
 // form of its own: each row's edge positions in closed form (segment start
 // plus rows times step, in 64-bit), the texture coordinate of every pixel
-// evaluated from the affine plane, and the per-pixel colour rules of the
-// blend modes spelled out channel by channel with real divisions. It lists
+// evaluated from the affine plane, and the per-pixel colour rules of every
+// blend mode spelled out channel by channel in 64-bit with real divisions
+// (the saturating add and the clamped subtract from what they give per
+// channel, not from the packed forms the draw uses). It lists
 // the pixel visits in drawing order, so a row the walk draws twice is
 // applied twice.
 //
@@ -38,23 +40,19 @@ std::vector<RefTriangleVisit> RefTriangleVisits(const int corners[12], bool text
 // row) and the reference corner's index; false for collinear corners.
 bool RefTriangleGradients(const int corners[12], int64_t gradients[4], int *referenceCorner);
 
-// The blend modes the model's per-pixel rules cover (others: not modelled).
-bool RefTriangleModeModelled(int mode, int param);
-
 // True when the call draws nothing at all as a whole (images, formats,
 // mode, parameter, mask), before looking at the corners.
 bool RefTriangleRefused(const MEMIMG *dest, const MEMIMG *source, const MEMIMG *mask,
                         const DrawSettings &settings);
 
 // Draws the triangle as the model predicts into dest (its pixels: a copy
-// the caller compares with the real draw). Returns false when the mode is
-// not modelled; true otherwise, also when nothing is drawn.
-bool RefDrawTriangle(MEMIMG *dest, const MEMIMG *source, const int corners[12],
+// the caller compares with the real draw).
+void RefDrawTriangle(MEMIMG *dest, const MEMIMG *source, const int corners[12],
                      int transparencyFlag, const MEMIMG *mask, int flatColour,
                      const DrawSettings &settings);
 
 // The quad draw as two modelled triangles after the bounding-box test.
-bool RefDrawQuad(MEMIMG *dest, const MEMIMG *source, const int points[8], int transparencyFlag,
+void RefDrawQuad(MEMIMG *dest, const MEMIMG *source, const int points[8], int transparencyFlag,
                  const MEMIMG *mask, const DrawSettings &settings);
 
 #endif  // VELVANE_TESTS_SOFTRENDER_TRIANGLE_REFERENCE_H

@@ -1,9 +1,8 @@
-// The software triangle: whole buffers against the triangle model over a
-// table of raster shapes, every mode-0 leaf of every format and source kind,
-// corner orders, shared edges, refusals and the walk's pinned quirks. The
-// destination is a view inside a larger noise-filled image, so a write
-// outside the view shows; sources and masks have exact sizes, so a read
-// past them meets the sanitizer.
+// The software triangle's walk: whole buffers against the triangle model
+// over a table of raster shapes, corner orders, shared edges, refusals, the
+// walk's pinned quirks and mode 0's pinned numbers (the blend modes' matrix
+// is in triangle_modes_test.cpp). Sources and masks have exact sizes, so a
+// read past them meets the sanitizer.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <string.h>
@@ -18,56 +17,10 @@
 #include "softrender/blit/blit_reference.h"
 #include "softrender/softrender.h"
 #include "softrender/triangle/triangle.h"
+#include "triangle_fixture.h"
 #include "triangle_reference.h"
 
 namespace {
-
-const int kViewX = 5, kViewY = 4, kViewWidth = 40, kViewHeight = 32;
-const Rect kWholeView = {0, 0, kViewWidth, kViewHeight};
-
-// A destination view inside a noise-filled base, and the model's copy.
-struct GuardedDest {
-  TestImage base;
-  MEMIMG view = {};
-
-  GuardedDest(int formatCode, uint32_t seed) {
-    std::mt19937 rng(seed);
-    base.Create(kViewWidth + 11, kViewHeight + 9, formatCode, 0, 0, 0);
-    FillNoise(&base, &rng);
-    MemImgMakeSubImage(&view, &base.image, kViewX, kViewY, kViewWidth, kViewHeight);
-  }
-  ~GuardedDest() { MemImgRelease(&view); }
-
-  // The view over another buffer of the base's layout.
-  MEMIMG ViewOver(std::vector<uint8_t> *buffer) const {
-    MEMIMG copy = view;
-    copy.pixels = buffer->data() + (view.pixels - base.buffer.data());
-    return copy;
-  }
-};
-
-// An 8888 source whose texel (u, v) holds 0xA5000000 | v << 12 | u: in raw
-// copy every drawn pixel names its texel.
-void MakeAddressSource(TestImage *source, int width, int height) {
-  source->Create(width, height, 1, 0, 0, 0x00FF00FFu, 0, true);
-  for (int v = 0; v < height; ++v)
-    for (int u = 0; u < width; ++u)
-      RefWritePixel(&source->image, u, v, 0xA5000000u | (uint32_t)v << 12 | (uint32_t)u);
-}
-
-// Draws with the triangle and the model into copies of one destination and
-// returns the first difference ("" when equal).
-std::string CompareTriangle(const GuardedDest &dest, const MEMIMG *source, const int corners[12],
-                            int transparent, const MEMIMG *mask, int flatColour) {
-  std::vector<uint8_t> want = dest.base.buffer;
-  MEMIMG predicted = dest.ViewOver(&want);
-  if (!RefDrawTriangle(&predicted, source, corners, transparent, mask, flatColour,
-                       g_drawSettings))
-    return "mode not modelled";
-  MEMIMG view = dest.view;
-  MemImgDrawTriangle(&view, source, corners, transparent, mask, flatColour);
-  return FirstDifference(dest.base.buffer, want, dest.base.image.base->pitch);
-}
 
 class TriangleTest : public testing::Test {
  protected:
@@ -361,75 +314,6 @@ TEST_F(TriangleTest, CornerOrderAndWindingDoNotMatter) {
   }
 }
 
-// ---- Mode-0 leaves -------------------------------------------------------
-
-struct LeafParam {
-  int formatCode;
-  int kind;  // TestSourceKind, or 3 for a flat triangle
-};
-
-class TriangleLeaves : public testing::TestWithParam<LeafParam> {
- protected:
-  void SetUp() override { InitTestBlendTables(); }
-};
-
-TEST_P(TriangleLeaves, EveryModeZeroLeafMatchesModel) {
-  const LeafParam param = GetParam();
-  const bool flat = param.kind == 3;
-  std::mt19937 rng(31 + param.formatCode * 4 + param.kind);
-  TestImage source, mask;
-  if (!flat) MakeSource(&source, 23, 19, param.formatCode, param.kind, &rng, true);
-  MakeMask(&mask, 23, 19, &rng, true);
-  const int corners[12] = {1, 2, 0, 0, 38, 7, 23, 2, 9, 31, 3, 19};
-  const uint32_t brightness[] = {0x00FFFFFFu, 0xFFFFFFFFu, 0x00FFFFFEu, 0x0080FF40u, 0};
-  const struct {
-    int mode, param;
-  } modes[] = {{0, 0}, {0, 77}, {1, 255}};
-  for (const auto &m : modes)
-    for (uint32_t b : brightness)
-      for (int cond = 0; cond < 4; ++cond) {
-        SetTestDrawSettings(kWholeView, m.mode, m.param, b);
-        GuardedDest dest(param.formatCode, rng());
-        const std::vector<uint8_t> before = dest.base.buffer;
-        const MEMIMG *maskImage = cond & 1 ? &mask.image : nullptr;
-        const int transparent = cond & 2 ? 1 : 0;
-        EXPECT_EQ(CompareTriangle(dest, flat ? nullptr : &source.image, corners, transparent,
-                                  maskImage, (int)0xC3A5F00Fu),
-                  "")
-            << "mode " << m.mode << " brightness " << std::hex << b << " mask " << (cond & 1)
-            << " transparent " << transparent;
-        EXPECT_NE(dest.base.buffer, before);
-      }
-}
-
-TEST_P(TriangleLeaves, ModeOneAtFullParameterEqualsModeZero) {
-  const LeafParam param = GetParam();
-  std::mt19937 rng(55 + param.kind);
-  TestImage source;
-  if (param.kind != 3) MakeSource(&source, 23, 19, param.formatCode, param.kind, &rng, true);
-  const int corners[12] = {1, 2, 0, 0, 38, 7, 23, 2, 9, 31, 3, 19};
-  const MEMIMG *src = param.kind == 3 ? nullptr : &source.image;
-  for (int transparent = 0; transparent < 2; ++transparent) {
-    GuardedDest zero(param.formatCode, 8), one(param.formatCode, 8);
-    SetTestDrawSettings(kWholeView, 0, 0, 0x00FFFFFFu);
-    MemImgDrawTriangle(&zero.view, src, corners, transparent, nullptr, 0x1234);
-    SetTestDrawSettings(kWholeView, 1, 255, 0x00FFFFFFu);
-    MemImgDrawTriangle(&one.view, src, corners, transparent, nullptr, 0x1234);
-    EXPECT_EQ(zero.base.buffer, one.base.buffer);
-  }
-}
-
-std::string LeafName(const testing::TestParamInfo<LeafParam> &info) {
-  static const char *kKinds[] = {"Direct", "Palette", "Alpha", "Flat"};
-  return std::string(info.param.formatCode ? "8888" : "565") + kKinds[info.param.kind];
-}
-
-INSTANTIATE_TEST_SUITE_P(FormatsAndSources, TriangleLeaves,
-                         testing::Values(LeafParam{0, 0}, LeafParam{0, 1}, LeafParam{0, 2},
-                                         LeafParam{0, 3}, LeafParam{1, 0}, LeafParam{1, 1},
-                                         LeafParam{1, 2}, LeafParam{1, 3}),
-                         LeafName);
-
 // ---- Refusals ------------------------------------------------------------
 
 TEST_F(TriangleTest, RefusedCallsDrawNothing) {
@@ -501,25 +385,6 @@ TEST_F(TriangleTest, RefusedCallsDrawNothing) {
 }
 
 // ---- Keys and pinned mode-0 numbers --------------------------------------
-
-// Draws a triangle covering the view's pixel (4, 4) from a uniform 2 x 2
-// source of texel s onto a uniform destination d and returns the pixel.
-uint32_t DrawOnePixel(int formatCode, int kind, uint32_t s, uint32_t d, uint32_t key,
-                      int transparent, const MEMIMG *mask, uint32_t paletteEntry = 0) {
-  TestImage source, dest;
-  source.Create(2, 2, formatCode, kind == TEST_SOURCE_PALETTE, kind == TEST_SOURCE_ALPHA, key, 0,
-                true);
-  if (kind == TEST_SOURCE_PALETTE)
-    for (int i = 0; i < 256; ++i) memcpy((uint8_t *)source.image.base->palette + i * (formatCode ? 4 : 2), &paletteEntry, formatCode ? 4 : 2);
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 2; ++x) RefWritePixel(&source.image, x, y, s);
-  dest.Create(8, 8, formatCode, 0, 0, 0);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) RefWritePixel(&dest.image, x, y, d);
-  const int corners[12] = {0, 0, 0, 0, 8, 0, 2, 0, 0, 8, 0, 2};
-  MemImgDrawTriangle(&dest.image, &source.image, corners, transparent, mask, 0);
-  return RefReadPixel(&dest.image, 1, 1);
-}
 
 TEST_F(TriangleTest, PaletteKeyComparesTheWholeWord) {
   // Key 0x117: index 0x17 is not transparent (the blits would take 0x17).
