@@ -4,8 +4,12 @@
 // region) and pixman (solid triangles through an a1 mask, one call per
 // triangle, and a solid rectangle fill of the same pixel count); the quad
 // against SDL_RenderCopyEx and pixman's affine nearest composite (a generic
-// path). Same seeded scenes for everyone, one thread; pixels are counted
-// per implementation, outside the timed region.
+// path). The blend modes' scenes take SDL's matching blend mode (BLEND with
+// alpha-mod 128, ADD, MOD, MUL with alpha-mod 128); modes 3 and 10 have no
+// match and print their own figures. The blended rectangle fill over the
+// whole screen against pixman's solid fill, OVER and ADD (pixman's 565 OVER
+// and ADD are marked generic). Same seeded scenes for everyone, one thread;
+// pixels are counted per implementation, outside the timed region.
 #include "blit_bench_common.h"
 
 #include <math.h>
@@ -26,10 +30,37 @@ const int kTextureSize = 256;
 // (plain or keyed) or flat.
 enum Fill { FILL_FLAT, FILL_PLAIN, FILL_KEYED };
 
+// A blend mode of the framework and SDL's blend mode of the same result
+// (matched false: no such mode, own figures only).
+struct BlendCase {
+  const char *name;
+  int mode, param;
+  bool alphaTexels;  // per-pixel alpha in the texture (uniform random)
+  bool matched;
+  SDL_BlendMode sdlMode;
+  uint8_t alphaMod;
+};
+
+const BlendCase kCopy = {"", 0, 0, false, true, SDL_BLENDMODE_NONE, 255};
+const BlendCase kTexturedBlends[] = {
+    {"_blend128", 1, 128, false, true, SDL_BLENDMODE_BLEND, 128},
+    {"_blendalpha128", 1, 128, true, true, SDL_BLENDMODE_BLEND, 128},
+    {"_add", 2, 255, false, true, SDL_BLENDMODE_ADD, 255},
+    {"_mod", 4, 0, false, true, SDL_BLENDMODE_MOD, 255},
+    {"_mul128", 11, 128, false, true, SDL_BLENDMODE_MUL, 128},
+    {"_sub128", 3, 128, false, false, SDL_BLENDMODE_NONE, 255},
+    {"_invert128", 10, 128, false, false, SDL_BLENDMODE_NONE, 255},
+};
+const BlendCase kFlatBlends[] = {
+    {"_blend128", 1, 128, false, true, SDL_BLENDMODE_BLEND, 128},
+    {"_add", 2, 255, false, true, SDL_BLENDMODE_ADD, 255},
+};
+
 struct Scene {
   int code;
   int leg;
   int fill;
+  BlendCase blend;
 };
 
 struct Triangle {
@@ -64,6 +95,25 @@ void FillTexture(BenchImage *image, int code, bool keyed) {
     blit_bench::FillNoise(image, 7);
 }
 
+// Noise colours with uniform random alpha: 8888 texels as 0xAARRGGBB; the
+// framework's 565 texels as the 565 word with the alpha in byte 2. SDL's
+// copy (argb true) is 0xAARRGGBB with the 565 colour widened.
+void FillAlphaTexture(BenchImage *image, int code, bool argb) {
+  uint32_t rng = 7;
+  for (int y = 0; y < image->height(); ++y)
+    for (int x = 0; x < image->width(); ++x) {
+      const uint32_t v = blit_bench::NextRandom(&rng);
+      uint32_t texel = v;
+      if (code == 0) {
+        const uint32_t w = v & 0xFFFF, a = v >> 24;
+        const uint32_t r = (w >> 11) * 255 / 31, g = ((w >> 5) & 63) * 255 / 63,
+                       b = (w & 31) * 255 / 31;
+        texel = argb ? a << 24 | r << 16 | g << 8 | b : a << 16 | w;
+      }
+      memcpy(image->row(y) + 4 * x, &texel, 4);
+    }
+}
+
 // Pixels one implementation writes for a scene: each triangle drawn alone
 // in white onto a black 8888 screen, the non-black pixels counted and
 // cleared again.
@@ -91,11 +141,14 @@ double CountScene(const std::vector<Triangle> &tris,
 
 void VelvaneTriangles(benchmark::State &state, Scene s) {
   const std::vector<Triangle> tris = MakeTriangles(s.leg);
-  BenchImage texture(kTextureSize, kTextureSize, s.code, 0, KeyOf(s.code));
+  BenchImage texture(kTextureSize, kTextureSize, s.code, s.blend.alphaTexels, KeyOf(s.code));
   BenchImage dest(kScreenWidth, kScreenHeight, s.code, 0, 0);
-  FillTexture(&texture, s.code, s.fill == FILL_KEYED);
+  if (s.blend.alphaTexels)
+    FillAlphaTexture(&texture, s.code, false);
+  else
+    FillTexture(&texture, s.code, s.fill == FILL_KEYED);
   blit_bench::FillNoise(&dest, 3);
-  blit_bench::SetDrawState(0, 0, kWhite, kScreenWidth, kScreenHeight);
+  blit_bench::SetDrawState(s.blend.mode, s.blend.param, kWhite, kScreenWidth, kScreenHeight);
   const MEMIMG *source = s.fill == FILL_FLAT ? nullptr : texture.get();
   const int transparent = s.fill == FILL_KEYED ? 1 : 0;
   for (auto _ : state) {
@@ -103,6 +156,8 @@ void VelvaneTriangles(benchmark::State &state, Scene s) {
       MemImgDrawTriangle(dest.get(), source, t.corners, transparent, nullptr, 0x1234);
     benchmark::ClobberMemory();
   }
+  // Counted in mode 0, where every covered pixel turns white.
+  blit_bench::SetDrawState(0, 0, kWhite, kScreenWidth, kScreenHeight);
   BenchImage white(kTextureSize, kTextureSize, 1, 0, 0);
   for (int y = 0; y < kTextureSize; ++y) memset(white.row(y), 0xFF, (size_t)white.pitch());
   const double pixels = CountScene(tris, [&](BenchImage *screen, const Triangle &t) {
@@ -166,17 +221,29 @@ void SdlTriangles(benchmark::State &state, Scene s) {
     BenchImage scene8888(kTextureSize, kTextureSize, 1, 0, 0);
     FillTexture(&scene8888, 1, true);
     blit_bench::MakeBinaryAlphaCopy(&scene8888, KeyOf(1), &keyedCopy);
+  } else if (s.blend.alphaTexels) {
+    FillAlphaTexture(&keyedCopy, s.code, true);
   }
   BenchImage dest(kScreenWidth, kScreenHeight, s.code, 0, 0);
   blit_bench::FillNoise(&dest, 3);
-  BenchImage *texturePixels = s.fill == FILL_FLAT ? nullptr : (keyed ? &keyedCopy : &scene);
-  SdlTarget target(&dest, s.code, texturePixels, keyed);
+  const bool argb = keyed || s.blend.alphaTexels;
+  BenchImage *texturePixels = s.fill == FILL_FLAT ? nullptr : (argb ? &keyedCopy : &scene);
+  SdlTarget target(&dest, s.code, texturePixels, argb);
   if (!target.renderer || (texturePixels && !target.texture)) {
     state.SkipWithError("no SDL software renderer");
     return;
   }
-  SDL_SetRenderDrawBlendMode(target.renderer, SDL_BLENDMODE_NONE);
-  const std::vector<SDL_Vertex> vertices = SdlVertices(tris, SDL_Color{0x12, 0x34, 0x56, 0xFF});
+  const bool blended = s.blend.mode != 0;
+  SDL_Color colour = {0x12, 0x34, 0x56, 0xFF};
+  if (blended && texturePixels) {
+    SDL_SetTextureBlendMode(target.texture, s.blend.sdlMode);
+    SDL_SetTextureAlphaMod(target.texture, s.blend.alphaMod);
+    colour = SDL_Color{0xFF, 0xFF, 0xFF, 0xFF};
+  } else if (blended) {
+    colour.a = s.blend.alphaMod;
+  }
+  SDL_SetRenderDrawBlendMode(target.renderer, blended ? s.blend.sdlMode : SDL_BLENDMODE_NONE);
+  const std::vector<SDL_Vertex> vertices = SdlVertices(tris, colour);
   for (auto _ : state) {
     SDL_RenderGeometry(target.renderer, target.texture, vertices.data(), (int)vertices.size(),
                        nullptr, 0);
@@ -274,6 +341,58 @@ void PixmanFillSameArea(benchmark::State &state, Scene s) {
 }
 
 // ---------------------------------------------------------------------------
+// The blended rectangle fill over the whole screen
+
+struct FillCase {
+  int code;
+  int mode, param;
+};
+
+const uint32_t kFillColour = 0x00123456;
+
+double ScreenPixels(void) { return (double)kScreenWidth * kScreenHeight; }
+
+void VelvaneFill(benchmark::State &state, FillCase f) {
+  BenchImage dest(kScreenWidth, kScreenHeight, f.code, 0, 0);
+  blit_bench::FillNoise(&dest, 3);
+  blit_bench::SetDrawState(f.mode, f.param, kWhite, kScreenWidth, kScreenHeight);
+  const int colour = f.code == 0 ? 0x11AA : (int)kFillColour;
+  for (auto _ : state) {
+    MemImgFillRectBlended(dest.get(), nullptr, colour);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, ScreenPixels());
+}
+
+// pixman: SRC as a solid fill; OVER with a solid colour of alpha 128 on the
+// screen format; ADD of a solid colour on an a8r8g8b8 view of an 8888
+// screen (the same colour result) or on the r5g6b5 screen.
+void PixmanFill(benchmark::State &state, FillCase f) {
+  BenchImage dest(kScreenWidth, kScreenHeight, f.code, 0, 0);
+  blit_bench::FillNoise(&dest, 3);
+  const pixman_format_code_t format =
+      f.code == 1 && f.mode == 2 ? PIXMAN_a8r8g8b8 : PixmanScreenFormat(f.code);
+  pixman_image_t *dst = blit_bench::PixmanView(&dest, format);
+  const pixman_box32_t box = {0, 0, kScreenWidth, kScreenHeight};
+  // Premultiplied, as pixman keeps its colours.
+  const pixman_color_t opaque = {0x1200, 0x3400, 0x5600, 0xFFFF};
+  const pixman_color_t half = {0x0900, 0x1A00, 0x2B00, 0x8080};
+  pixman_image_t *solid = pixman_image_create_solid_fill(f.mode == 1 ? &half : &opaque);
+  const pixman_op_t op = f.mode == 0 ? PIXMAN_OP_SRC : (f.mode == 1 ? PIXMAN_OP_OVER : PIXMAN_OP_ADD);
+  for (auto _ : state) {
+    if (f.mode == 0)
+      pixman_image_fill_boxes(op, dst, &opaque, 1, &box);
+    else
+      pixman_image_composite32(op, solid, nullptr, dst, 0, 0, 0, 0, 0, 0, kScreenWidth,
+                               kScreenHeight);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, ScreenPixels());
+  pixman_image_unref(solid);
+  pixman_image_unref(dst);
+}
+
+// ---------------------------------------------------------------------------
 // The quad: a 256 x 192 image turned by 30 degrees at scale 1.5, mirrored
 // (the rotated draw's quad road) for the framework
 
@@ -358,7 +477,7 @@ void RegisterAll(void) {
   for (int code = 0; code < 2; ++code)
     for (int leg : {6, 48, 360})
       for (int fill = 0; fill < 3; ++fill) {
-        const Scene s = {code, leg, fill};
+        const Scene s = {code, leg, fill, kCopy};
         const std::string name = std::string("tri") + std::to_string(leg) + "_" + kFills[fill] +
                                  "_" + (code == 0 ? "565" : "8888");
         Register(name, "velvane", VelvaneTriangles, s);
@@ -368,6 +487,35 @@ void RegisterAll(void) {
           Register(name, "pixman_fill_same_area", PixmanFillSameArea, s);
         }
       }
+  // The blend modes, textured and flat.
+  for (int code = 0; code < 2; ++code)
+    for (int leg : {6, 48, 360}) {
+      const std::string size = std::string("tri") + std::to_string(leg);
+      const std::string format = code == 0 ? "_565" : "_8888";
+      for (const BlendCase &b : kTexturedBlends) {
+        const Scene s = {code, leg, FILL_PLAIN, b};
+        Register(size + "_textured" + b.name + format, "velvane", VelvaneTriangles, s);
+        if (b.matched)
+          Register(size + "_textured" + b.name + format, "sdl_geometry", SdlTriangles, s);
+      }
+      for (const BlendCase &b : kFlatBlends) {
+        const Scene s = {code, leg, FILL_FLAT, b};
+        Register(size + "_flat" + b.name + format, "velvane", VelvaneTriangles, s);
+        Register(size + "_flat" + b.name + format, "sdl_geometry", SdlTriangles, s);
+      }
+    }
+  static const char *kFillNames[] = {"fill_copy", "fill_blend128", "fill_add"};
+  static const char *kPixmanOps[] = {"pixman_src", "pixman_over", "pixman_add"};
+  for (int code = 0; code < 2; ++code)
+    for (int i = 0; i < 3; ++i) {
+      static const int kModes[3][2] = {{0, 0}, {1, 128}, {2, 255}};
+      const FillCase f = {code, kModes[i][0], kModes[i][1]};
+      const std::string name = std::string(kFillNames[i]) + (code == 0 ? "_565" : "_8888");
+      // pixman's 565 OVER and ADD take its generic path.
+      const std::string ref = std::string(kPixmanOps[i]) + (code == 0 && i > 0 ? "_generic" : "");
+      Register(name, "velvane", VelvaneFill, f);
+      Register(name, ref.c_str(), PixmanFill, f);
+    }
   for (int code = 0; code < 2; ++code) {
     const std::string name = std::string("quad30_x1.5_") + (code == 0 ? "565" : "8888");
     Register(name, "velvane", VelvaneQuad, code);
