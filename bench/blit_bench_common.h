@@ -7,6 +7,8 @@
 // Naming: a benchmark is registered as "<case>/<implementation>", where the
 // implementation "velvane" is the framework and every other one a
 // reference. Each benchmark reports its pixels through CountPixels().
+// Every case runs 10 repetitions interleaved with the others by default;
+// the table gives medians and ranges and the load before and after.
 #ifndef VELVANE_BENCH_BLIT_BENCH_COMMON_H
 #define VELVANE_BENCH_BLIT_BENCH_COMMON_H
 
@@ -15,8 +17,10 @@
 #include <pixman.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -192,16 +196,16 @@ inline void Premultiply(BenchImage *image) {
     }
 }
 
-// Collects each run's Mpixel/s for the ratio table.
+// Collects each repetition's Mpixel/s and prints, per case, the median and
+// the range of the repetitions and the framework's ratio of medians to each
+// reference. A reference whose name says "generic" runs a library's generic
+// fallback path: its ratio is printed but marked, never a lead.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run &run : runs) {
-      // With repetitions the median stands for the case (it comes after
-      // the single runs and replaces them).
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if ((run.run_type != Run::RT_Iteration && !median) || run.error_occurred) continue;
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
       auto it = run.counters.find("Mpix/s");
       if (it == run.counters.end()) continue;
       const std::string name = run.run_name.str();
@@ -212,29 +216,47 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (more != std::string::npos) impl = impl.substr(0, more);
       const std::string scene = name.substr(0, slash);
       if (!rates_.count(scene)) order_.push_back(scene);
-      rates_[scene][impl] = it->second.value;
+      rates_[scene][impl].push_back(it->second.value);
     }
   }
 
   void PrintRatios() const {
-    printf("\n%-28s %12s   %s\n", "case", "velvane", "reference: Mpix/s (velvane / reference)");
+    printf("\n%-34s %22s   %s\n", "case", "velvane median [range]",
+           "reference: median [range] Mpix/s (velvane / reference)");
     for (const std::string &scene : order_) {
       const auto &impls = rates_.at(scene);
       auto subject = impls.find(kSubject);
       if (subject == impls.end()) continue;
-      printf("%-28s %12.1f  ", scene.c_str(), subject->second);
+      const double mine = Median(subject->second);
+      printf("%-34s %9.1f [%.0f-%.0f] ", scene.c_str(), mine, Min(subject->second),
+             Max(subject->second));
       for (const auto &entry : impls) {
         if (entry.first == kSubject) continue;
-        printf(" %s: %.1f (%.2fx)", entry.first.c_str(), entry.second,
-               entry.second > 0 ? subject->second / entry.second : 0.0);
+        const double theirs = Median(entry.second);
+        printf(" %s: %.1f [%.0f-%.0f] (%.2fx%s)", entry.first.c_str(), theirs, Min(entry.second),
+               Max(entry.second), theirs > 0 ? mine / theirs : 0.0,
+               entry.first.find("generic") != std::string::npos ? ", generic path, not a lead"
+                                                                : "");
       }
       printf("\n");
     }
   }
 
  private:
+  static double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0.0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
+  }
+  static double Min(const std::vector<double> &v) {
+    return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
+  }
+  static double Max(const std::vector<double> &v) {
+    return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end());
+  }
+
   std::vector<std::string> order_;
-  std::map<std::string, std::map<std::string, double>> rates_;
+  std::map<std::string, std::map<std::string, std::vector<double>>> rates_;
 };
 
 // Registers fn(state, args...) as "<scene>/<implementation>".
@@ -244,12 +266,40 @@ void Register(const std::string &scene, const char *impl, Fn fn, Args... args) {
       ->Unit(benchmark::kMicrosecond);
 }
 
+// The machine's 1-minute load, for the figures' context ("?" where the
+// system has no such count).
+inline void PrintLoad(const char *when) {
+  double load[1];
+  if (getloadavg(load, 1) == 1)
+    printf("1-minute load %s: %.2f\n", when, load[0]);
+  else
+    printf("1-minute load %s: ?\n", when);
+}
+
+// Runs the registered benchmarks and prints the ratio table. Unless the
+// command line says otherwise, every case runs 10 repetitions interleaved
+// at random with the others, so that a change of load hits the framework
+// and its references alike.
 inline int RunWithRatios(int argc, char **argv) {
   MemImgInitTables();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  std::vector<char *> args(argv, argv + argc);
+  static char repetitions[] = "--benchmark_repetitions=10";
+  static char interleave[] = "--benchmark_enable_random_interleaving=true";
+  bool repetitionsGiven = false, interleaveGiven = false;
+  for (int i = 1; i < argc; ++i) {
+    repetitionsGiven |= strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
+    interleaveGiven |= strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0;
+  }
+  if (!repetitionsGiven) args.push_back(repetitions);
+  if (!interleaveGiven) args.push_back(interleave);
+  int count = (int)args.size();
+  args.push_back(nullptr);
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  PrintLoad("before");
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  PrintLoad("after");
   reporter.PrintRatios();
   benchmark::Shutdown();
   return 0;
