@@ -257,8 +257,10 @@ struct ModelTexture {
   int fileNameOwned;
   char *alphaFileName;
   int alphaFileNameOwned;
-  void *imageData;
+  void *imageData;  // the colour image file, kept for a rebuild
   int imageDataOwned;
+  void *alphaImageData;  // the alpha image file, or null
+  int alphaImageDataOwned;
   int graphHandle;
   int addressU;
   int addressV;

@@ -1,6 +1,9 @@
 #include "model/draw/model_draw_buffers.h"
 
-// No device resource is made for models yet, so there is nothing to free.
+// No device resource is made for models yet, so there is nothing to make
+// or free.
+int SetupDrawBuffers(ModelData *, int) { return 0; }
+
 void ReleaseModelDrawBuffers(ModelData *) {}
 
 void ReleaseInstanceBuffers(ModelInstance *) {}

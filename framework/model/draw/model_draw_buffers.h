@@ -7,6 +7,9 @@
 struct ModelData;
 struct ModelInstance;
 
+// Makes the data's draw buffers (and, with instanceBuffers, marks that
+// instances want their own); 0.
+int SetupDrawBuffers(ModelData *data, int instanceBuffers);
 // Releases the data's draw buffers and those of every instance over it.
 void ReleaseModelDrawBuffers(ModelData *data);
 // Releases the instance's own vertex buffers.

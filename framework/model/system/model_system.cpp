@@ -54,6 +54,7 @@ void FreeDataTextures(ModelData *data) {
     FreeIfOwned(texture->fileName, texture->fileNameOwned);
     FreeIfOwned(texture->alphaFileName, texture->alphaFileNameOwned);
     FreeIfOwned(texture->imageData, texture->imageDataOwned);
+    FreeIfOwned(texture->alphaImageData, texture->alphaImageDataOwned);
     DeleteModelTextureGraph(texture->graphHandle);
   }
   FreeIfOwned(data->textures, data->texturesOwned);
