@@ -130,7 +130,7 @@ MqoWriteObject MakeGridObject(const std::string &name, int columns, int rows) {
       const int material = (x + y) % 2;
       if ((x + y) % 3 != 0) {
         MqoWriteFace f;
-        f.v = {at(x, y), at(x, y + 1), at(x + 1, y + 1), at(x + 1, y)};
+        f.v = std::vector<int>{at(x, y), at(x, y + 1), at(x + 1, y + 1), at(x + 1, y)};
         f.material = material;
         uv(x, y, f.uv);
         uv(x, y + 1, f.uv);
@@ -139,8 +139,8 @@ MqoWriteObject MakeGridObject(const std::string &name, int columns, int rows) {
         o.faces.push_back(f);
       } else {
         MqoWriteFace a, b;
-        a.v = {at(x, y), at(x, y + 1), at(x + 1, y + 1)};
-        b.v = {at(x, y), at(x + 1, y + 1), at(x + 1, y)};
+        a.v = std::vector<int>{at(x, y), at(x, y + 1), at(x + 1, y + 1)};
+        b.v = std::vector<int>{at(x, y), at(x + 1, y + 1), at(x + 1, y)};
         a.material = b.material = material;
         uv(x, y, a.uv);
         uv(x, y + 1, a.uv);
