@@ -579,6 +579,8 @@ int ReadObjectBody(MqoLoad *load, MqoObject *object) {
     if (strcmp(load->token, "}") == 0) break;
     if (ReadObjectKeyword(load, object) < 0) return -1;
   }
+  // An object without faces has no mesh, as one whose faces were all dropped.
+  if (object->mesh->polygonCount == 0) RemoveObjectMesh(load, object);
   if (object->meshLive && CheckFaceIndices(object) < 0) return -1;
   PlaceObject(object);
   if (object->mirrorType == 1 && object->meshLive) return MirrorObject(load, object);
