@@ -114,7 +114,7 @@ int FakeGfxDevice::LiveOf(const std::string &kind) const {
 
 int FakeGfxDevice::LiveObjects() const {
   return library + directDraw + direct3D + device + LiveOf("surface") + LiveOf("swapchain") +
-         LiveOf("volume");
+         LiveOf("volume") + LiveOf("texture");
 }
 
 int FakeGfxDevice::LoadD3DLibrary() {
@@ -198,6 +198,8 @@ int FakeGfxDevice::CreateDevice(const GfxPresentParams *params, uint32_t behavio
   }
   device = 1;
   backBuffer_ = Make("backbuffer", params->width, params->height, params->format);
+  mirror.Reset(params->width, params->height);
+  mirror.renderTarget = reinterpret_cast<GfxSurface *>(backBuffer_);
   return 0;
 }
 
@@ -213,6 +215,7 @@ void FakeGfxDevice::SetMaximumFrameLatency(int frames) {
 
 void FakeGfxDevice::SetRenderState(int state, uint32_t value) {
   Record("SetRenderState", Format("%d=%u", state, value));
+  mirror.renderStates[state] = value;
 }
 
 int FakeGfxDevice::Clear(uint32_t flags, uint32_t color, float z) {
@@ -368,6 +371,175 @@ void FakeGfxDevice::RestyleWindow() { Record("RestyleWindow"); }
 int FakeGfxDevice::SetDesktopComposition(int enable) {
   Record("SetDesktopComposition", Format("%d", enable));
   return compositionSwitch;
+}
+
+void FakeDeviceMirror::Reset(int width, int height) {
+  // Render states (D3DRS_*) of a device made without an automatic depth buffer.
+  renderStates = {
+      {7, 0},             {8, 3},          {9, 2},         {14, 1},
+      {15, 0},            {19, 2},         {20, 1},        {22, 3},
+      {23, 4},            {24, 0},         {25, 8},        {26, 0},
+      {27, 0},            {28, 0},         {29, 0},        {34, 0},
+      {35, 0},            {36, 0},         {37, 0x3F800000}, {38, 0x3F800000},
+      {60, 0xFFFFFFFF},   {137, 1},        {139, 0},       {140, 0},
+      {141, 1},           {143, 0},        {145, 1},       {146, 2},
+      {147, 0},           {148, 0},        {171, 1},       {174, 0},
+      {195, 0}};
+  for (int stage = 0; stage < 8; stage++) {
+    // Sampler states: wrap addressing, point filtering, no mip filter.
+    samplerStates[stage] = {{1, 1}, {2, 1}, {3, 1}, {5, 1}, {6, 1}, {7, 0}, {10, 1}};
+    // Stage states: stage 0 modulates texture and current colour and
+    // selects the texture alpha; every other stage is disabled.
+    stageStates[stage] = {{1, stage == 0 ? 4u : 1u},
+                          {2, 2},
+                          {3, 1},
+                          {4, stage == 0 ? 2u : 1u},
+                          {5, 2},
+                          {6, 1},
+                          {11, static_cast<uint32_t>(stage)},
+                          {24, 0},
+                          {28, 1}};
+    textures[stage] = nullptr;
+  }
+  transforms.clear();
+  viewport = GfxViewport{0, 0, width, height, 0.0f, 1.0f};
+  scissor = GfxRect{0, 0, width, height};
+  lights.clear();
+  lightEnabled.clear();
+  material = GfxMaterial{};
+  fvf = 0;
+  shadersCleared = 0;
+}
+
+void FakeGfxDevice::SetSamplerState(int stage, int state, uint32_t value) {
+  Record("SetSamplerState", Format("%d:%d=%u", stage, state, value));
+  if (stage >= 0 && stage < 8) mirror.samplerStates[stage][state] = value;
+}
+
+void FakeGfxDevice::SetTextureStageState(int stage, int state, uint32_t value) {
+  Record("SetTextureStageState", Format("%d:%d=%u", stage, state, value));
+  if (stage >= 0 && stage < 8) mirror.stageStates[stage][state] = value;
+}
+
+void FakeGfxDevice::SetTexture(int stage, GfxTexture *texture) {
+  Record("SetTexture", Format("%d=%p", stage, static_cast<void *>(texture)));
+  if (stage >= 0 && stage < 8) mirror.textures[stage] = texture;
+}
+
+void FakeGfxDevice::SetTransform(int kind, const Matrix4x4 *matrix) {
+  Record("SetTransform", Format("%d", kind));
+  mirror.transforms[kind] = *matrix;
+}
+
+int FakeGfxDevice::SetViewport(const GfxViewport *viewport) {
+  if (Record("SetViewport", Format("%d,%d %dx%d z=%g-%g", viewport->x, viewport->y,
+                                   viewport->width, viewport->height, viewport->minZ,
+                                   viewport->maxZ))) {
+    return viewportFailCode;
+  }
+  mirror.viewport = *viewport;
+  return 0;
+}
+
+int FakeGfxDevice::SetScissorRect(const GfxRect *rect) {
+  if (Record("SetScissorRect",
+             Format("%d,%d-%d,%d", rect->left, rect->top, rect->right, rect->bottom))) {
+    return -1;
+  }
+  mirror.scissor = *rect;
+  return 0;
+}
+
+int FakeGfxDevice::SetRenderTarget(GfxSurface *surface) {
+  if (Record("SetRenderTarget")) return -1;
+  mirror.renderTarget = surface;
+  return 0;
+}
+
+void FakeGfxDevice::SurfaceSize(GfxSurface *surface, int *width, int *height) {
+  FakeGfxObject *object = Object(surface);
+  *width = object ? object->width : 0;
+  *height = object ? object->height : 0;
+}
+
+void FakeGfxDevice::SetLight(int index, const GfxLight *light) {
+  Record("SetLight", Format("%d type=%d", index, light->type));
+  mirror.lights[index] = *light;
+}
+
+void FakeGfxDevice::LightEnable(int index, int on) {
+  Record("LightEnable", Format("%d=%d", index, on));
+  mirror.lightEnabled[index] = on;
+}
+
+void FakeGfxDevice::SetMaterial(const GfxMaterial *material) {
+  Record("SetMaterial");
+  mirror.material = *material;
+}
+
+void FakeGfxDevice::SetNoShaders() {
+  Record("SetNoShaders");
+  mirror.shadersCleared++;
+}
+
+void FakeGfxDevice::SetFVF(uint32_t fvf) {
+  Record("SetFVF", Format("0x%x", fvf));
+  mirror.fvf = fvf;
+}
+
+int FakeGfxDevice::DrawPrimitiveUP(int type, int count, const void *vertices, int stride) {
+  const bool fail =
+      Record("DrawPrimitiveUP", Format("type=%d count=%d stride=%d", type, count, stride));
+  lastVertices.clear();
+  // The vertices one call reads: as many as the primitive type needs.
+  int vertexCount = 0;
+  switch (type) {
+    case 1: vertexCount = count; break;
+    case 2: vertexCount = count * 2; break;
+    case 3: vertexCount = count + 1; break;
+    case 4: vertexCount = count * 3; break;
+    default: vertexCount = count + 2; break;
+  }
+  const uint8_t *bytes = static_cast<const uint8_t *>(vertices);
+  lastVertices.assign(bytes, bytes + static_cast<size_t>(vertexCount) * stride);
+  return fail ? -1 : 0;
+}
+
+uint32_t FakeGfxDevice::GetRenderState(int state) {
+  auto found = mirror.renderStates.find(state);
+  return found == mirror.renderStates.end() ? 0 : found->second;
+}
+
+uint32_t FakeGfxDevice::GetSamplerState(int stage, int state) {
+  auto found = mirror.samplerStates[stage].find(state);
+  return found == mirror.samplerStates[stage].end() ? 0 : found->second;
+}
+
+uint32_t FakeGfxDevice::GetTextureStageState(int stage, int state) {
+  auto found = mirror.stageStates[stage].find(state);
+  return found == mirror.stageStates[stage].end() ? 0 : found->second;
+}
+
+int FakeGfxDevice::CreateTexture(int width, int height, int format, GfxTexture **out) {
+  if (Record("CreateTexture", Format("%dx%d fmt=%d", width, height, format))) return -1;
+  *out = reinterpret_cast<GfxTexture *>(Make("texture", width, height, format));
+  return 0;
+}
+
+int FakeGfxDevice::LockTexture(GfxTexture *texture, GfxLocked *out) {
+  FakeGfxObject *object = Object(texture);
+  if (Record("LockTexture") || !object) return -1;
+  out->bits = object->pixels.data();
+  out->pitch = object->pitch;
+  out->slicePitch = 0;
+  return 0;
+}
+
+void FakeGfxDevice::UnlockTexture(GfxTexture *) { Record("UnlockTexture"); }
+
+void FakeGfxDevice::ReleaseTexture(GfxTexture *texture) {
+  Record("ReleaseTexture");
+  Release(texture);
 }
 
 FakeGfxInstall::FakeGfxInstall() {

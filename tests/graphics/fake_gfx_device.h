@@ -53,6 +53,27 @@ class FakeFrameClock : public FrameClock {
   }
 };
 
+// What the device holds: every state the fake was sent, starting from
+// Direct3D 9's documented defaults for a new device (written here from the
+// documentation, apart from the framework's own seed values).
+struct FakeDeviceMirror {
+  std::map<int, uint32_t> renderStates;
+  std::map<int, uint32_t> samplerStates[8];
+  std::map<int, uint32_t> stageStates[8];
+  GfxTexture *textures[8] = {};
+  std::map<int, Matrix4x4> transforms;
+  GfxViewport viewport = {};
+  GfxRect scissor = {};
+  std::map<int, GfxLight> lights;
+  std::map<int, int> lightEnabled;
+  GfxMaterial material = {};
+  uint32_t fvf = 0;
+  GfxSurface *renderTarget = nullptr;
+  int shadersCleared = 0;
+  // The defaults of a device made with width x height back buffer.
+  void Reset(int width, int height);
+};
+
 class FakeGfxDevice : public GfxDevice {
  public:
   FakeGfxDevice();
@@ -80,6 +101,7 @@ class FakeGfxDevice : public GfxDevice {
   int hasCreate9 = 1;
   int compositionSwitch = 1;
   int presentResult = GFX_OK;
+  int programEnding = 0;
   // Back-buffer colour the fake fills at each Clear of the target.
   uint32_t lastClearColor = 0;
   GfxPresentParams lastParams = {};
@@ -142,6 +164,35 @@ class FakeGfxDevice : public GfxDevice {
   int IsVistaOrLater() override;
   void RestyleWindow() override;
   int SetDesktopComposition(int enable) override;
+  int IsProgramEnding() override { return programEnding; }
+  void SetSamplerState(int stage, int state, uint32_t value) override;
+  void SetTextureStageState(int stage, int state, uint32_t value) override;
+  void SetTexture(int stage, GfxTexture *texture) override;
+  void SetTransform(int kind, const Matrix4x4 *matrix) override;
+  int SetViewport(const GfxViewport *viewport) override;
+  int SetScissorRect(const GfxRect *rect) override;
+  int SetRenderTarget(GfxSurface *surface) override;
+  void SurfaceSize(GfxSurface *surface, int *width, int *height) override;
+  void SetLight(int index, const GfxLight *light) override;
+  void LightEnable(int index, int on) override;
+  void SetMaterial(const GfxMaterial *material) override;
+  void SetNoShaders() override;
+  void SetFVF(uint32_t fvf) override;
+  int DrawPrimitiveUP(int type, int count, const void *vertices, int stride) override;
+  uint32_t GetRenderState(int state) override;
+  uint32_t GetSamplerState(int stage, int state) override;
+  uint32_t GetTextureStageState(int stage, int state) override;
+  int CreateTexture(int width, int height, int format, GfxTexture **out) override;
+  int LockTexture(GfxTexture *texture, GfxLocked *out) override;
+  void UnlockTexture(GfxTexture *texture) override;
+  void ReleaseTexture(GfxTexture *texture) override;
+
+  // The device's states as the calls left them.
+  FakeDeviceMirror mirror;
+  // Result SetViewport gives when scripted to fail.
+  int viewportFailCode = -2005530516;
+  // The vertices of the last DrawPrimitiveUP.
+  std::vector<uint8_t> lastVertices;
 
   FakeGfxObject *Object(const void *handle) const;
   // The last volume texture made in video memory.

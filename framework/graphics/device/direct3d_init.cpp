@@ -130,7 +130,7 @@ int MakeDevice(GfxDevice *device, const GfxPresentParams *params) {
 void ClearAndPresentAtStart(GfxDevice *device) {
   MeasureVerticalBlankPeriod();
   ForgetSceneAndShaderState();
-  device->SetRenderState(GFX_RS_ZENABLE, 1);
+  SetDeviceZEnable(1);
   for (int i = 0; i < kStartUpClears; i++) {
     device->Clear(GFX_CLEAR_TARGET, D3D_BACKGROUND_COLOR, 1.0f);
     device->Present();

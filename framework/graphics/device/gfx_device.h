@@ -10,6 +10,8 @@
 
 #include <stdint.h>
 
+#include "velvane.h"
+
 // Direct3D 9 codes the module uses, with their Direct3D values.
 enum GfxFormat {
   GFX_FMT_UNKNOWN = 0,
@@ -58,6 +60,29 @@ enum {
 struct GfxSurface;
 struct GfxSwapChain;
 struct GfxVolumeTexture;
+struct GfxTexture;
+
+// A viewport as Direct3D 9 takes it.
+struct GfxViewport {
+  int x, y, width, height;
+  float minZ, maxZ;
+};
+
+// A fixed-function light: Direct3D 9's light description.
+struct GfxLight {
+  int type;  // 1 point, 2 spot, 3 directional
+  ColorF diffuse, specular, ambient;
+  Vector3 position, direction;
+  float range, falloff;
+  float attenuation0, attenuation1, attenuation2;
+  float theta, phi;
+};
+
+// A fixed-function material: four colours and the specular power.
+struct GfxMaterial {
+  ColorF diffuse, ambient, specular, emissive;
+  float power;
+};
 
 // The formats one device is tested for, in one list, so the caps record can
 // hold a support flag per format and usage.
@@ -194,6 +219,38 @@ class GfxDevice {
   virtual void RestyleWindow() = 0;
   // Switches desktop composition; 1 when the system has the switch.
   virtual int SetDesktopComposition(int enable) = 0;
+  // 1 once the program is ending (a quit was seen or the window is being
+  // destroyed): queued drawing is then dropped.
+  virtual int IsProgramEnding() = 0;
+
+  // Device states; results of the state calls are not reported.
+  virtual void SetSamplerState(int stage, int state, uint32_t value) = 0;
+  virtual void SetTextureStageState(int stage, int state, uint32_t value) = 0;
+  virtual void SetTexture(int stage, GfxTexture *texture) = 0;
+  virtual void SetTransform(int kind, const Matrix4x4 *matrix) = 0;
+  virtual int SetViewport(const GfxViewport *viewport) = 0;  // 0 / -1
+  virtual int SetScissorRect(const GfxRect *rect) = 0;       // 0 / -1
+  virtual int SetRenderTarget(GfxSurface *surface) = 0;      // 0 / -1
+  virtual void SurfaceSize(GfxSurface *surface, int *width, int *height) = 0;
+  virtual void SetLight(int index, const GfxLight *light) = 0;
+  virtual void LightEnable(int index, int on) = 0;
+  virtual void SetMaterial(const GfxMaterial *material) = 0;
+  // No vertex and no pixel shader: the fixed-function pipeline.
+  virtual void SetNoShaders() = 0;
+  virtual void SetFVF(uint32_t fvf) = 0;
+  // Draws count primitives of type from vertices in system memory; 0 / -1.
+  virtual int DrawPrimitiveUP(int type, int count, const void *vertices, int stride) = 0;
+
+  // What the device holds, for checks against the state cache.
+  virtual uint32_t GetRenderState(int state) = 0;
+  virtual uint32_t GetSamplerState(int stage, int state) = 0;
+  virtual uint32_t GetTextureStageState(int stage, int state) = 0;
+
+  // Managed textures of one level; 0 / -1.
+  virtual int CreateTexture(int width, int height, int format, GfxTexture **out) = 0;
+  virtual int LockTexture(GfxTexture *texture, GfxLocked *out) = 0;
+  virtual void UnlockTexture(GfxTexture *texture) = 0;
+  virtual void ReleaseTexture(GfxTexture *texture) = 0;
 };
 
 // Time as the frame pacing and the measurements see it.

@@ -31,6 +31,15 @@ IDirect3DVolumeTexture9 *AsVolume(GfxVolumeTexture *texture) {
   return reinterpret_cast<IDirect3DVolumeTexture9 *>(texture);
 }
 
+IDirect3DTexture9 *AsTexture(GfxTexture *texture) {
+  return reinterpret_cast<IDirect3DTexture9 *>(texture);
+}
+
+// The portable records are laid out as Direct3D's, so they pass as they are.
+static_assert(sizeof(GfxLight) == sizeof(D3DLIGHT9), "light layout");
+static_assert(sizeof(GfxMaterial) == sizeof(D3DMATERIAL9), "material layout");
+static_assert(sizeof(Matrix4x4) == sizeof(D3DMATRIX), "matrix layout");
+
 const RECT *AsRect(const GfxRect *rect, RECT *out) {
   if (!rect) return NULL;
   out->left = rect->left;
@@ -336,6 +345,106 @@ class Win32GfxDevice : public GfxDevice {
     ::SetDesktopComposition(enable);
     return g_windowState.lifecycle.dwmEnableComposition != NULL;
   }
+
+  int IsProgramEnding() override {
+    return g_windowState.window.endFlag || g_windowState.window.destroyed;
+  }
+  void SetSamplerState(int stage, int state, uint32_t value) override {
+    device_->SetSamplerState(static_cast<DWORD>(stage), static_cast<D3DSAMPLERSTATETYPE>(state),
+                             value);
+  }
+  void SetTextureStageState(int stage, int state, uint32_t value) override {
+    device_->SetTextureStageState(static_cast<DWORD>(stage),
+                                  static_cast<D3DTEXTURESTAGESTATETYPE>(state), value);
+  }
+  void SetTexture(int stage, GfxTexture *texture) override {
+    device_->SetTexture(static_cast<DWORD>(stage), AsTexture(texture));
+  }
+  void SetTransform(int kind, const Matrix4x4 *matrix) override {
+    device_->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(kind),
+                          reinterpret_cast<const D3DMATRIX *>(matrix));
+  }
+  int SetViewport(const GfxViewport *viewport) override {
+    D3DVIEWPORT9 view;
+    view.X = static_cast<DWORD>(viewport->x);
+    view.Y = static_cast<DWORD>(viewport->y);
+    view.Width = static_cast<DWORD>(viewport->width);
+    view.Height = static_cast<DWORD>(viewport->height);
+    view.MinZ = viewport->minZ;
+    view.MaxZ = viewport->maxZ;
+    const HRESULT result = device_->SetViewport(&view);
+    return FAILED(result) ? static_cast<int>(result) : 0;
+  }
+  int SetScissorRect(const GfxRect *rect) override {
+    RECT area;
+    return Result(device_->SetScissorRect(AsRect(rect, &area)));
+  }
+  int SetRenderTarget(GfxSurface *surface) override {
+    return Result(device_->SetRenderTarget(0, AsSurface(surface)));
+  }
+  void SurfaceSize(GfxSurface *surface, int *width, int *height) override {
+    D3DSURFACE_DESC description;
+    memset(&description, 0, sizeof description);
+    if (surface) AsSurface(surface)->GetDesc(&description);
+    *width = static_cast<int>(description.Width);
+    *height = static_cast<int>(description.Height);
+  }
+  void SetLight(int index, const GfxLight *light) override {
+    device_->SetLight(static_cast<DWORD>(index), reinterpret_cast<const D3DLIGHT9 *>(light));
+  }
+  void LightEnable(int index, int on) override {
+    device_->LightEnable(static_cast<DWORD>(index), on ? TRUE : FALSE);
+  }
+  void SetMaterial(const GfxMaterial *material) override {
+    device_->SetMaterial(reinterpret_cast<const D3DMATERIAL9 *>(material));
+  }
+  void SetNoShaders() override {
+    device_->SetVertexShader(NULL);
+    device_->SetPixelShader(NULL);
+  }
+  void SetFVF(uint32_t fvf) override { device_->SetFVF(fvf); }
+  int DrawPrimitiveUP(int type, int count, const void *vertices, int stride) override {
+    return Result(device_->DrawPrimitiveUP(static_cast<D3DPRIMITIVETYPE>(type),
+                                           static_cast<UINT>(count), vertices,
+                                           static_cast<UINT>(stride)));
+  }
+  uint32_t GetRenderState(int state) override {
+    DWORD value = 0;
+    device_->GetRenderState(static_cast<D3DRENDERSTATETYPE>(state), &value);
+    return value;
+  }
+  uint32_t GetSamplerState(int stage, int state) override {
+    DWORD value = 0;
+    device_->GetSamplerState(static_cast<DWORD>(stage), static_cast<D3DSAMPLERSTATETYPE>(state),
+                             &value);
+    return value;
+  }
+  uint32_t GetTextureStageState(int stage, int state) override {
+    DWORD value = 0;
+    device_->GetTextureStageState(static_cast<DWORD>(stage),
+                                  static_cast<D3DTEXTURESTAGESTATETYPE>(state), &value);
+    return value;
+  }
+  int CreateTexture(int width, int height, int format, GfxTexture **out) override {
+    IDirect3DTexture9 *texture = NULL;
+    if (FAILED(device_->CreateTexture(static_cast<UINT>(width), static_cast<UINT>(height), 1, 0,
+                                      static_cast<D3DFORMAT>(format), D3DPOOL_MANAGED, &texture,
+                                      NULL))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxTexture *>(texture);
+    return 0;
+  }
+  int LockTexture(GfxTexture *texture, GfxLocked *out) override {
+    D3DLOCKED_RECT locked;
+    if (FAILED(AsTexture(texture)->LockRect(0, &locked, NULL, 0))) return -1;
+    out->bits = static_cast<uint8_t *>(locked.pBits);
+    out->pitch = locked.Pitch;
+    out->slicePitch = 0;
+    return 0;
+  }
+  void UnlockTexture(GfxTexture *texture) override { AsTexture(texture)->UnlockRect(0); }
+  void ReleaseTexture(GfxTexture *texture) override { AsTexture(texture)->Release(); }
 
  private:
   FARPROC Entry(const char *name) { return library_ ? GetProcAddress(library_, name) : NULL; }

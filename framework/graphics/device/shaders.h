@@ -19,4 +19,23 @@ int DeleteAllIndexBufferHandles(void);
 // Closes the shader pack's archive and frees its buffers; 0.
 int CloseShaderPack(void);
 
+enum {
+  SHADER_VERTEX_CONSTANTS = 256,
+  SHADER_PIXEL_CONSTANTS = 32,
+  SHADER_VERTEX_BOOLS = 16
+};
+
+// The framework's copies of the shader constants the state cache keeps
+// current; with the fixed-function pipeline nothing is sent from them.
+// Registers outside the tables are ignored.
+void SetVertexConstantCopy(int reg, float x, float y, float z, float w);
+void SetPixelConstantCopy(int reg, float x, float y, float z, float w);
+void SetVertexBoolCopy(int reg, int value);
+const float *GetVertexConstantCopy(int reg);  // four floats; null outside
+const float *GetPixelConstantCopy(int reg);
+int GetVertexBoolCopy(int reg);
+// Picks the built-in shader for the current light, fog and lighting
+// states; nothing to pick without programmable shaders.
+void RecomputeShaderSelector(void);
+
 #endif  // VELVANE_GRAPHICS_SHADERS_H

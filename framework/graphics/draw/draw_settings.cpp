@@ -76,6 +76,7 @@ void SetDrawSettingsDefaults(DrawSettings *settings) {
   MakeIdentityMatrix(&settings->viewProjectionViewport);
   MakeIdentityMatrix(&settings->worldToScreen);
   MakeIdentityMatrix(&settings->cameraRotation);
+  MakeIdentityMatrix(&settings->textureTransform);
   settings->materialDiffuse = Color(0.8f, 0.8f, 0.8f, 1.0f);
   settings->materialSpecular = Color(0.8f, 0.8f, 0.8f, 0.0f);
   settings->materialAmbient = Color(0.0f, 0.0f, 0.0f, 0.0f);

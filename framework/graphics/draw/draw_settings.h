@@ -124,6 +124,12 @@ struct DrawSettings {
   int resendAllLights;
   int defaultLight;  // the default light's handle
   void *lightArea;   // the light handles' table; kept across resets
+
+  int fogEnable;
+  int specularOff;  // 1 keeps specular off even where a draw allows it
+  // The texture transform 2-D drawing puts back after a caller's own.
+  Matrix4x4 textureTransform;
+  int textureTransformUse;
 };
 
 // The one instance; starts with the defaults of SetDrawSettingsDefaults.

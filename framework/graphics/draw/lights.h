@@ -5,5 +5,7 @@
 // Deletes every light handle and the default light (forgetting its
 // handle); 0.
 int DeleteAllLightHandles(void);
+// Sends the lighting switch and the changed lights before a lit draw; 0.
+int UpdateDeviceLights(void);
 
 #endif  // VELVANE_GRAPHICS_LIGHTS_H
