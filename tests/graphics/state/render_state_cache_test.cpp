@@ -18,12 +18,6 @@ int Bits(float value) {
   return bits;
 }
 
-std::string Join(const std::vector<std::string> &lines) {
-  std::string text;
-  for (const std::string &line : lines) text += line + "\n";
-  return text;
-}
-
 class RenderStateCacheTest : public StateFixture {};
 
 // The invariant behind every skipped call: what the cache holds, the

@@ -12,6 +12,13 @@
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
 
+// Lines of a list, one per line, for failure messages.
+inline std::string Join(const std::vector<std::string> &lines) {
+  std::string text;
+  for (const std::string &line : lines) text += line + "\n";
+  return text;
+}
+
 class StateFixture : public GfxFixture {
  protected:
   void SetUp() override {
