@@ -97,7 +97,7 @@ void PrepareBlend(const GraphRecord *image, GfxTexture *texture, int flags, int 
       colorKey != cache.useColorKey) {
     SetPendingBlendState(mode, alphaChannel, colorKey);
   }
-  if (cache.blendPending || cache.texturePending) ApplyBlendStates(1, NULL, 0);
+  if (cache.blendPending || cache.texturePending || cache.force) ApplyBlendStates(1, NULL, 0);
 }
 
 void PrepareSampling(int flags) {
