@@ -246,7 +246,7 @@ class GfxDevice {
   virtual uint32_t GetSamplerState(int stage, int state) = 0;
   virtual uint32_t GetTextureStageState(int stage, int state) = 0;
 
-  // Managed textures of one level; 0 / -1.
+  // Lockable textures of one level; 0 / -1.
   virtual int CreateTexture(int width, int height, int format, GfxTexture **out) = 0;
   virtual int LockTexture(GfxTexture *texture, GfxLocked *out) = 0;
   virtual void UnlockTexture(GfxTexture *texture) = 0;

@@ -427,9 +427,10 @@ class Win32GfxDevice : public GfxDevice {
   }
   int CreateTexture(int width, int height, int format, GfxTexture **out) override {
     IDirect3DTexture9 *texture = NULL;
-    if (FAILED(device_->CreateTexture(static_cast<UINT>(width), static_cast<UINT>(height), 1, 0,
-                                      static_cast<D3DFORMAT>(format), D3DPOOL_MANAGED, &texture,
-                                      NULL))) {
+    // Dynamic default-pool textures lock on every device, the Ex one too.
+    if (FAILED(device_->CreateTexture(static_cast<UINT>(width), static_cast<UINT>(height), 1,
+                                      D3DUSAGE_DYNAMIC, static_cast<D3DFORMAT>(format),
+                                      D3DPOOL_DEFAULT, &texture, NULL))) {
       return -1;
     }
     *out = reinterpret_cast<GfxTexture *>(texture);
