@@ -8,6 +8,9 @@
 
 #include "core/input/pad_mapping.h"
 
+struct JoypadDeviceCalls;
+struct JoypadRecord;
+
 // Start-up switches that no public call sets (see SetInputSwitches).
 struct InputSwitches {
   int vistaUsesDirectInput;  // 1: keyboard and mouse buttons from DirectInput on Vista and later
@@ -29,6 +32,14 @@ struct InputBackend {
   int (*readPad)(int padIndex, PadState *state);
   // 1 once the program is ending: a query then starts nothing.
   int (*programEnding)(void);
+  // 1 while the main window is active.
+  int (*windowActive)(void);
+  // Re-acquires the devices for the window's activity.
+  void (*reacquire)(int windowActive);
+  // The record of a pad with a device of its own (one with force-feedback
+  // effects), else null; and the calls that drive it.
+  JoypadRecord *(*joypad)(int padIndex);
+  const JoypadDeviceCalls *(*joypadCalls)(void);
 };
 
 // The build's own devices.

@@ -10,9 +10,14 @@ int NoMouseButtons(void) { return 0; }
 int NoPads(void) { return 0; }
 int ReadNoPad(int, PadState *) { return -1; }
 int NeverEnding(void) { return 0; }
+int NoWindowActive(void) { return 0; }
+void ReacquireNothing(int) {}
+JoypadRecord *NoJoypad(int) { return nullptr; }
+const JoypadDeviceCalls *NoJoypadCalls(void) { return nullptr; }
 
-const InputBackend kNoDevices = {StartNone,  EndNone, ReadNoKeyboard, NoMouseButtons,
-                                 NoPads,     ReadNoPad, NeverEnding};
+const InputBackend kNoDevices = {StartNone, EndNone,        ReadNoKeyboard,   NoMouseButtons,
+                                 NoPads,    ReadNoPad,      NeverEnding,      NoWindowActive,
+                                 ReacquireNothing, NoJoypad, NoJoypadCalls};
 
 }  // namespace
 

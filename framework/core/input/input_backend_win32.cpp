@@ -1,12 +1,17 @@
-// Windows input devices without DirectInput: the keyboard and the mouse
-// buttons from the thread's key state, joypads from the winmm joystick
-// functions. Every query reads at most once per millisecond tick.
+// Windows input devices: DirectInput where it can be made, and otherwise
+// the keyboard and the mouse buttons from the thread's key state and the
+// joypads from the winmm joystick functions. From Vista on the keyboard and
+// the mouse buttons come from the key state unless the switch asks for
+// DirectInput there too. Every read happens at most once per millisecond
+// tick.
 #include <windows.h>
 #include <mmsystem.h>
 #include <string.h>
 
 #include "core/app/framework_lifecycle.h"
 #include "core/app/window_state.h"
+#include "core/base/system_info.h"
+#include "core/input/directinput_devices.h"
 #include "core/input/input_backend.h"
 #include "core/input/input_devices.h"
 #include "velvane.h"
@@ -22,6 +27,8 @@ struct WinmmPad {
 };
 
 struct PlatformInputState {
+  int directInput;         // 1: the DirectInput devices are held
+  int systemDevicesFromKeyState;  // keyboard and mouse buttons from the key state
   DWORD keyboardTick;
   int keyboardReadOnce;
   int mouseButtons;
@@ -50,14 +57,36 @@ int CountWinmmPads(void) {
   return count;
 }
 
-int StartFallback(InputSwitches *) {
-  memset(&g_platformInput, 0, sizeof g_platformInput);
+int StartFallback(void) {
   WriteLogLineFormat("パッドの数は %d 個です", CountWinmmPads());
   WriteLogLine("入力関連の初期化をしました\n");
   return 0;
 }
 
-void EndFallback(void) { WriteLogLine("入力関連の終了処理... 完了\n"); }
+bool IsVistaOrLater(void) { return GetSystemFacts()->osCode >= OS_CODE_VISTA; }
+
+int StartDevices(InputSwitches *switches) {
+  memset(&g_platformInput, 0, sizeof g_platformInput);
+  if (!switches->noDirectInput) {
+    const int result = StartDirectInput(switches);
+    if (result < 0) return -1;
+    if (result == 0) {
+      g_platformInput.directInput = 1;
+      g_platformInput.systemDevicesFromKeyState =
+          IsVistaOrLater() && !switches->vistaUsesDirectInput;
+      return 0;
+    }
+    switches->noDirectInput = 1;
+  }
+  g_platformInput.systemDevicesFromKeyState = 1;
+  return StartFallback();
+}
+
+void EndDevices(void) {
+  if (g_platformInput.directInput) EndDirectInput();
+  g_platformInput.directInput = 0;
+  WriteLogLine("入力関連の終了処理... 完了\n");
+}
 
 int ReadKeyStateKeyboard(uint8_t keyState[KEY_STATE_SIZE]) {
   if (!IsMainThread()) return 0;
@@ -76,6 +105,11 @@ int ReadKeyStateKeyboard(uint8_t keyState[KEY_STATE_SIZE]) {
   return 1;
 }
 
+int ReadKeyboard(uint8_t keyState[KEY_STATE_SIZE]) {
+  if (g_platformInput.systemDevicesFromKeyState) return ReadKeyStateKeyboard(keyState);
+  return ReadDirectInputKeyboard(keyState);
+}
+
 int KeyStateMouseButtons(void) {
   RefreshKeyboardState();
   if (g_platformInput.mouseButtonsValid) return g_platformInput.mouseButtons;
@@ -84,8 +118,13 @@ int KeyStateMouseButtons(void) {
   return MouseButtonsFromKeyState(virtualKeys);
 }
 
-// Every id is polled, a missing pad reading as all zero.
-int WinmmPadCount(void) { return MAX_JOYPADS; }
+int MouseButtons(void) {
+  if (g_platformInput.systemDevicesFromKeyState) return KeyStateMouseButtons();
+  return ReadDirectInputMouseButtons();
+}
+
+// Without DirectInput every id is polled, a missing pad reading as all zero.
+int PadCount(void) { return g_platformInput.directInput ? DirectInputPadCount() : MAX_JOYPADS; }
 
 int ReadWinmmPad(int padIndex, PadState *state) {
   WinmmPad &pad = g_platformInput.pads[padIndex];
@@ -106,10 +145,31 @@ int ReadWinmmPad(int padIndex, PadState *state) {
   return 0;
 }
 
-const InputBackend kFallbackBackend = {StartFallback,  EndFallback,  ReadKeyStateKeyboard,
-                                       KeyStateMouseButtons, WinmmPadCount, ReadWinmmPad,
-                                       IsProgramEnding};
+int ReadPad(int padIndex, PadState *state) {
+  if (!g_platformInput.directInput) return ReadWinmmPad(padIndex, state);
+  JoypadRecord *pad = DirectInputJoypad(padIndex);
+  if (!pad) return -1;
+  ReadJoypad(DirectInputJoypadCalls(), pad);
+  *state = pad->state;
+  return 0;
+}
+
+int IsWindowActive(void) { return g_windowState.window.active; }
+
+void Reacquire(int windowActive) {
+  if (g_platformInput.directInput) ReacquireDirectInput(windowActive);
+}
+
+JoypadRecord *Joypad(int padIndex) {
+  return g_platformInput.directInput ? DirectInputJoypad(padIndex) : NULL;
+}
+
+const InputBackend kWindowsDevices = {
+    StartDevices, EndDevices,     ReadKeyboard, MouseButtons, PadCount,
+    ReadPad,      IsProgramEnding, IsWindowActive, Reacquire, Joypad,
+    DirectInputJoypadCalls,
+};
 
 }  // namespace
 
-const InputBackend *GetPlatformInputBackend(void) { return &kFallbackBackend; }
+const InputBackend *GetPlatformInputBackend(void) { return &kWindowsDevices; }

@@ -4,6 +4,7 @@
 
 #include "core/app/framework_lifecycle.h"
 #include "core/input/input_backend.h"
+#include "core/input/joypad_devices.h"
 #include "core/input/pad_mapping.h"
 #include "velvane.h"
 
@@ -23,6 +24,8 @@ struct InputDevicesState {
 };
 
 InputDevicesState g_input;
+
+const int kFullPower = 10000;
 
 bool IsFlagIndex(int index) { return index == 0 || index == 1; }
 
@@ -79,11 +82,51 @@ int RefreshJoypadState(int padIndex) {
   return Backend()->readPad(padIndex, &g_input.pads[padIndex]);
 }
 
-void ProcessJoypadEffects(void) {}
+void ProcessJoypadEffects(void) {
+  if (!g_input.started) return;
+  const JoypadDeviceCalls *calls = Backend()->joypadCalls();
+  for (int i = 0; i < MAX_JOYPADS; i++) {
+    JoypadRecord *pad = Backend()->joypad(i);
+    if (pad && AdvanceVibrationClock(&pad->effects.vibration, calls->tick()))
+      StopJoypadVibration(i + 1);
+  }
+  RefreshJoypadEffects();
+}
 
-void RefreshInputAcquire(void) {}
+void RefreshInputAcquire(void) {
+  if (g_input.started) Backend()->reacquire(Backend()->windowActive());
+}
 
-void RefreshJoypadEffects(void) {}
+void RefreshJoypadEffects(void) {
+  if (!g_input.started) return;
+  const int active = Backend()->windowActive();
+  for (int i = 0; i < MAX_JOYPADS; i++) {
+    JoypadRecord *pad = Backend()->joypad(i);
+    if (pad) ApplyJoypadEffects(Backend()->joypadCalls(), pad, active);
+  }
+}
+
+int StartJoypadVibration(int pad, int power, int durationMs) {
+  JoypadRecord *record = g_input.started ? Backend()->joypad(pad - 1) : nullptr;
+  if (!record) return -1;
+  VibrationClock &vibration = record->effects.vibration;
+  vibration.state = 1;
+  vibration.power = power < 0 ? 0 : (power > kFullPower ? kFullPower : power);
+  vibration.durationMs = durationMs;
+  vibration.elapsedMs = 0;
+  vibration.lastTick = Backend()->joypadCalls()->tick();
+  RefreshJoypadEffects();
+  return 0;
+}
+
+int StopJoypadVibration(int pad) {
+  JoypadRecord *record = g_input.started ? Backend()->joypad(pad - 1) : nullptr;
+  if (!record) return 0;
+  record->effects.vibration.state = 0;
+  record->effects.vibration.power = kFullPower;
+  RefreshJoypadEffects();
+  return 0;
+}
 
 void SetInputMessageFlag(int index) {
   if (IsFlagIndex(index)) g_input.messageFlags[index] = 1;

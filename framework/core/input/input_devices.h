@@ -16,6 +16,11 @@ int RefreshKeyboardState(void);
 int RefreshJoypadState(int padIndex);
 // Runs the joypads' force-feedback effects for this pass.
 void ProcessJoypadEffects(void);
+// Starts pad 1-16's vibration at power 0-10000 for durationMs (negative:
+// until stopped); 0, or -1 for a pad without a device.
+int StartJoypadVibration(int pad, int power, int durationMs);
+// Stops pad 1-16's vibration; 0.
+int StopJoypadVibration(int pad);
 // Re-acquires the devices after the window's activity changed.
 void RefreshInputAcquire(void);
 // Brings the effects' play state in line with the window's activity.

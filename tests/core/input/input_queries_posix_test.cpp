@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include "core/input/fake_joypad.h"
 #include "core/input/input_backend.h"
 #include "core/input/input_devices.h"
 #include "velvane.h"
@@ -17,6 +18,10 @@ struct ScriptedDevices {
   PadState pads[MAX_JOYPADS];
   int mouse;
   InputSwitches seenSwitches;
+  int active;
+  int reacquiredAs;
+  int devicePads;  // pads 0..devicePads-1 have records with effects
+  JoypadRecord records[MAX_JOYPADS];
 };
 
 ScriptedDevices g_script;
@@ -38,15 +43,23 @@ int ScriptReadPad(int index, PadState *state) {
   return 0;
 }
 int ScriptEnding(void) { return g_script.ending; }
+int ScriptActive(void) { return g_script.active; }
+void ScriptReacquire(int active) { g_script.reacquiredAs = active; }
+JoypadRecord *ScriptJoypad(int index) {
+  return index >= 0 && index < g_script.devicePads ? &g_script.records[index] : nullptr;
+}
 
-const InputBackend kScript = {ScriptStart,  ScriptEnd,     ScriptReadKeyboard, ScriptMouse,
-                              ScriptPadCount, ScriptReadPad, ScriptEnding};
+const InputBackend kScript = {ScriptStart,    ScriptEnd,       ScriptReadKeyboard, ScriptMouse,
+                              ScriptPadCount, ScriptReadPad,   ScriptEnding,       ScriptActive,
+                              ScriptReacquire, ScriptJoypad,   FakeJoypadCalls};
 
 class InputQueriesTest : public testing::Test {
  protected:
   void SetUp() override {
     EndInputSystem();
     memset(&g_script, 0, sizeof g_script);
+    g_script.reacquiredAs = -1;
+    ResetFakeJoypads();
     SetInputBackend(&kScript);
   }
   void TearDown() override {
@@ -159,6 +172,78 @@ TEST_F(InputQueriesTest, RefreshJoypadStateRefusesIndicesOutside0To15) {
   EXPECT_EQ(0, RefreshJoypadState(15));
   EXPECT_EQ(-1, RefreshJoypadState(16));
   EXPECT_EQ(-1, RefreshJoypadState(-1));
+}
+
+class VibrationTest : public InputQueriesTest {
+ protected:
+  void SetUp() override {
+    InputQueriesTest::SetUp();
+    g_script.devicePads = 1;
+    g_script.active = 1;
+    ASSERT_EQ(1, AddJoypad(FakeJoypadCalls(), nullptr, 0, &g_script.records[0]));
+    Start();
+  }
+  void TearDown() override {
+    ReleaseJoypad(FakeJoypadCalls(), &g_script.records[0]);
+    InputQueriesTest::TearDown();
+  }
+  static JoypadEffectControl &Effects() { return g_script.records[0].effects; }
+};
+
+TEST_F(VibrationTest, ATimedVibrationStopsOnceItsDurationHasPassed) {
+  ASSERT_EQ(0, StartJoypadVibration(1, 8000, 50));
+  EXPECT_EQ(1, Effects().constantPlaying);
+  EXPECT_EQ(1, Effects().periodicPlaying);
+  FakeJoypads().tick += 30;
+  ProcessJoypadEffects();
+  EXPECT_EQ(30, Effects().vibration.elapsedMs);
+  EXPECT_EQ(1, Effects().constantPlaying);
+  FakeJoypads().tick -= 10;  // the clock went back: nothing counted
+  ProcessJoypadEffects();
+  EXPECT_EQ(30, Effects().vibration.elapsedMs);
+  FakeJoypads().tick += 20;
+  ProcessJoypadEffects();
+  EXPECT_EQ(0, Effects().vibration.state);
+  EXPECT_EQ(10000, Effects().vibration.power);
+  EXPECT_EQ(0, Effects().constantPlaying + Effects().periodicPlaying);
+}
+
+TEST_F(VibrationTest, AnUnlimitedVibrationRunsUntilStopped) {
+  ASSERT_EQ(0, StartJoypadVibration(1, 3000, -1));
+  EXPECT_EQ(1, Effects().constantPlaying);
+  EXPECT_EQ(0, Effects().periodicPlaying) << "half power or less: no sine";
+  FakeJoypads().tick += 100000;
+  ProcessJoypadEffects();
+  EXPECT_EQ(1, Effects().constantPlaying);
+  EXPECT_EQ(0, StopJoypadVibration(1));
+  EXPECT_EQ(0, Effects().constantPlaying);
+}
+
+TEST_F(VibrationTest, AnInactiveWindowStopsTheEffectsAndReactivationResumesThem) {
+  ASSERT_EQ(0, StartJoypadVibration(1, 10000, -1));
+  g_script.active = 0;
+  RefreshJoypadEffects();
+  EXPECT_EQ(0, Effects().constantPlaying + Effects().periodicPlaying);
+  g_script.active = 1;
+  RefreshJoypadEffects();
+  EXPECT_EQ(1, Effects().constantPlaying);
+  EXPECT_EQ(1, Effects().periodicPlaying);
+}
+
+TEST_F(VibrationTest, PadsWithoutADeviceRefuseVibration) {
+  for (int pad : {0, 2, 16, 17, -1}) {
+    EXPECT_EQ(-1, StartJoypadVibration(pad, 10000, 10)) << pad;
+    EXPECT_EQ(0, StopJoypadVibration(pad)) << pad;
+  }
+}
+
+TEST_F(VibrationTest, ReacquiringPassesTheWindowsActivity) {
+  g_script.active = 0;
+  RefreshInputAcquire();
+  EXPECT_EQ(0, g_script.reacquiredAs);
+  g_script.active = 1;
+  RefreshInputAcquire();
+  EXPECT_EQ(1, g_script.reacquiredAs);
 }
 
 }  // namespace
