@@ -88,7 +88,9 @@ void RunPerPassWork(void) {
   WindowRuntime &run = g_windowState.window;
   RefillSoundsWithoutThread();
   PollMusicPlayState();
+  run.keyboardStep = 1;
   RefreshKeyboardState();
+  run.keyboardStep = 0;
   ProcessJoypadEffects();
   ProcessNetwork(1);
   run.imeStep = 1;
@@ -100,7 +102,7 @@ void RunPerPassWork(void) {
 
 int PumpMessagesUnlocked(void) {
   WindowRuntime &run = g_windowState.window;
-  if (run.imeStep) return 0;
+  if (run.imeStep || run.keyboardStep) return 0;
   if (!run.mainWindow) return run.endFlag ? -1 : 0;
   RunMessageLoop();
   if (IsMainThread()) UpdateMenuAutoShow();

@@ -65,6 +65,9 @@ struct WindowRuntime {
   int displayChanged;
   int painting;
   int imeStep;
+  // Set while the pump's own pass refreshes the keyboard: the messages were
+  // just pumped, so the refresh does not pump again.
+  int keyboardStep;
   RECT windowRect;
   RECT clientRect;  // screen coordinates
   int captionOffset;
