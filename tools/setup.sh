@@ -9,7 +9,7 @@ set -euo pipefail
 readonly PACKAGES=(
     # native build, sanitizers, fuzzing, tests and benchmarks
     cmake ninja-build make g++ gcc clang libclang-rt-14-dev pkg-config
-    libgtest-dev libgmock-dev googletest libbenchmark-dev libeigen3-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev libeigen3-dev libassimp-dev
     # Windows cross toolchains and the zlib the cross-built libpng links
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix

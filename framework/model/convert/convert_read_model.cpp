@@ -26,8 +26,6 @@ const char kWorkError[] =
 const char kIndexError[] = "Read Model Convert Error : ポリゴンのインデックスが不正です\n";
 
 const unsigned kSourceCodePage = 932;
-// The largest mesh vertex: eight texture-coordinate sets.
-const int kLargestVertex = static_cast<int>(sizeof(ModelMeshVertex)) + 8 * MODEL_MAX_UV_SETS;
 
 struct Converter {
   ReadModel *model;
@@ -418,10 +416,28 @@ int StoreList(Converter *c, const PartWork &w, int l, ModelMesh *mesh, ModelTria
   return 0;
 }
 
+// Texture-coordinate sets of a part's vertices: one per diffuse texture of
+// its material, at least one.
+int UvSetsOf(const ReadMesh *mesh, int part) {
+  const ReadMaterial *source = mesh->materialCount > 0 ? mesh->materials[part] : NULL;
+  const int sets = source && source->diffuseTextureCount > 1 ? source->diffuseTextureCount : 1;
+  return sets < MODEL_MAX_UV_SETS ? sets : MODEL_MAX_UV_SETS;
+}
+
+int VertexSizeOf(int uvSets) { return static_cast<int>(sizeof(ModelMeshVertex)) + 8 * uvSets; }
+
+// The largest vertex among the mesh's parts, which the working records hold.
+int LargestVertexOf(const ReadMesh *mesh) {
+  int largest = VertexSizeOf(1);
+  for (int part = 0; part < PartCount(mesh); part++) {
+    if (VertexSizeOf(UvSetsOf(mesh, part)) > largest) largest = VertexSizeOf(UvSetsOf(mesh, part));
+  }
+  return largest;
+}
+
 int BuildPart(Converter *c, PartWork *w, const MeshPlace &place, int part, ModelFrame *frame) {
   const ReadMaterial *source = place.mesh->materialCount > 0 ? place.mesh->materials[part] : NULL;
-  int uvSets = source && source->diffuseTextureCount > 1 ? source->diffuseTextureCount : 1;
-  if (uvSets > MODEL_MAX_UV_SETS) uvSets = MODEL_MAX_UV_SETS;
+  const int uvSets = UvSetsOf(place.mesh, part);
   ModelMesh *mesh = &c->data->meshes[c->nextMesh++];
   mesh->frame = frame;
   mesh->material = source && source->index >= 0 && source->index < c->data->materialCount
@@ -430,7 +446,7 @@ int BuildPart(Converter *c, PartWork *w, const MeshPlace &place, int part, Model
   mesh->visible = 1;
   mesh->cullMode = 1;
   mesh->texCoordSetCount = uvSets;
-  mesh->meshVertexSize = static_cast<int>(sizeof(ModelMeshVertex)) + 8 * uvSets;
+  mesh->meshVertexSize = VertexSizeOf(uvSets);
   w->vertexSize = mesh->meshVertexSize;
   const PartResult result = CollectPart(w, place, part, uvSets);
   mesh->meshVertexCount = result.vertexCount;
@@ -522,7 +538,7 @@ int BuildFrameMeshes(Converter *c, ReadFrame *source, ModelFrame *frame) {
   int positionOffset = 0, normalOffset = 0, i = 0;
   for (const ReadMesh *mesh = source->firstMesh; result == 0 && mesh && i < meshes.count; mesh = mesh->nextInFrame, i++) {
     PartWork work;
-    if (!AllocPartWork(&work, mesh, meshes.tris[i].count, kLargestVertex)) {
+    if (!AllocPartWork(&work, mesh, meshes.tris[i].count, LargestVertexOf(mesh))) {
       result = WriteLogLine(kWorkError);
       break;
     }

@@ -336,8 +336,10 @@ int UseMaterial(MqoLoad *load, MqoObject *object, int m) {
 
 // One face line; *kept is 1 when the face stays (3 or 4 corners).
 int ReadFace(MqoLoad *load, MqoObject *object, ReadPolygon *face, FaceArrays *arrays, int *kept) {
-  memset(face, 0, sizeof(*face));
   const int corners = ReadMqoInt(&load->cursor);
+  // The record may hold a dropped face: clear what this face's corners use
+  // (the chain gave it zeroed, and no other field is ever written).
+  for (int c = 0; c < corners && c < READ_POLYGON_MAX_CORNERS; c++) face->colour[c] = face->uv[0][c] = 0;
   if (ReadCornerIndices(load, object, face, corners) < 0) return -1;
   const bool keep = corners == 3 || corners == 4;
   int fileMaterial = load->fileMaterialCount;  // "NoMaterial"
