@@ -269,3 +269,34 @@ TEST_F(MqoTest, DamagedDocumentsNeverCrashOrLeak) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MqoTest, AFailingTextureFailsTheLoadByName) {
+  Textures().failPath = "D:\\models\\red.png";
+  EXPECT_EQ(-1, LoadText(kDocument));
+  EXPECT_EQ(std::vector<std::string>{"Read Model Convert Error : テクスチャ red.png の読み込みに失敗しました"}, Lines());
+}
+
+TEST_F(MqoTest, AnObjectUsesAtMost256Materials) {
+  for (int materials : {256, 257}) {
+    std::string text = "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\nMaterial " + std::to_string(materials) + " {\r\n";
+    for (int m = 0; m < materials; m++) text += "\t\"m" + std::to_string(m) + "\" dif(1)\r\n";
+    text += "}\r\nObject \"many\" {\r\n\tvertex 3 {\r\n\t\t0 0 0\r\n\t\t1 0 0\r\n\t\t0 1 0\r\n\t}\r\n\tface " +
+            std::to_string(materials) + " {\r\n";
+    for (int m = 0; m < materials; m++) text += "\t\t3 V(0 1 2) M(" + std::to_string(m) + ")\r\n";
+    text += "\t}\r\n}\r\nEof\r\n";
+    log.Clear();
+    const int handle = LoadText(text);
+    if (materials == 256) {
+      ASSERT_GE(handle, 0);
+      EXPECT_EQ(256, LookupModelData(handle)->meshCount);
+      EXPECT_EQ(0, ReleaseModelData(handle));
+    } else {
+      EXPECT_EQ(-1, handle);
+      EXPECT_EQ(std::vector<std::string>{"MQO Load Error : Object many チャンクの解析中にエラーが発生しました"}, Lines());
+    }
+  }
+}
+
+}  // namespace
