@@ -227,6 +227,11 @@ int DestroyMainWindow(void) {
     PostMessageA(run.mainWindow, WM_CLOSE, 0, 0);
     run.closePosted = 1;
   }
+  // Shut-down may be reached from inside the pump's own input steps, where
+  // the pump returns at once: those steps end here, or the wait below for
+  // the window's end would never see a message.
+  run.imeStep = 0;
+  run.keyboardStep = 0;
   while (PumpMessagesUnlocked() == 0 && !run.destroyed) {
   }
   // After a quit message the pump drops what is left in the queue, the
