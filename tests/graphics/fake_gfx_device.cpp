@@ -542,6 +542,20 @@ void FakeGfxDevice::ReleaseTexture(GfxTexture *texture) {
   Release(texture);
 }
 
+void FakeGfxDevice::SetDrawTargetTimer(int on) {
+  Record("SetDrawTargetTimer", Format("%d", on));
+  timerArmed = on;
+}
+
+int FakeGfxDevice::PresentRects(const GfxRect *source, const GfxRect *dest) {
+  std::string text = source ? Format("%d,%d-%d,%d", source->left, source->top, source->right,
+                                     source->bottom)
+                            : std::string("whole");
+  text += dest ? Format(" onto %d,%d-%d,%d", dest->left, dest->top, dest->right, dest->bottom)
+               : std::string(" onto whole");
+  return Record("PresentRects", text) ? GFX_E_FAIL : presentResult;
+}
+
 FakeGfxInstall::FakeGfxInstall() {
   g_gfxTestSwitches = GfxTestSwitches{nullptr, 0, -1};
   SetGfxDevice(&device);

@@ -102,6 +102,9 @@ class FakeGfxDevice : public GfxDevice {
   int compositionSwitch = 1;
   int presentResult = GFX_OK;
   int programEnding = 0;
+  int timerArmed = 0;
+  double scaleX = 1.0, scaleY = 1.0;
+  int runWhileInactive = 1;
   // Back-buffer colour the fake fills at each Clear of the target.
   uint32_t lastClearColor = 0;
   GfxPresentParams lastParams = {};
@@ -165,6 +168,13 @@ class FakeGfxDevice : public GfxDevice {
   void RestyleWindow() override;
   int SetDesktopComposition(int enable) override;
   int IsProgramEnding() override { return programEnding; }
+  void SetDrawTargetTimer(int on) override;
+  void WindowScale(double *x, double *y) override {
+    *x = scaleX;
+    *y = scaleY;
+  }
+  int RunsWhileInactive() override { return runWhileInactive; }
+  int PresentRects(const GfxRect *source, const GfxRect *dest) override;
   void SetSamplerState(int stage, int state, uint32_t value) override;
   void SetTextureStageState(int stage, int state, uint32_t value) override;
   void SetTexture(int stage, GfxTexture *texture) override;

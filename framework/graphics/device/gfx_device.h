@@ -219,6 +219,16 @@ class GfxDevice {
   virtual void RestyleWindow() = 0;
   // Switches desktop composition; 1 when the system has the switch.
   virtual int SetDesktopComposition(int enable) = 0;
+  // The window-mode client scale factors (1 in full screen) and whether the
+  // program keeps running while its window is inactive.
+  virtual void WindowScale(double *x, double *y) = 0;
+  virtual int RunsWhileInactive() = 0;
+  // Arms (1) or kills (0) the 32 ms window timer of the front-buffer draw
+  // target, whose ticks call DrawTargetTimerTick.
+  virtual void SetDrawTargetTimer(int on) = 0;
+  // Presents the source rectangle of the back buffer onto the destination
+  // rectangle of the window (null: whole); the result code.
+  virtual int PresentRects(const GfxRect *source, const GfxRect *dest) = 0;
   // 1 once the program is ending (a quit was seen or the window is being
   // destroyed): queued drawing is then dropped.
   virtual int IsProgramEnding() = 0;

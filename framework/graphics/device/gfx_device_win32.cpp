@@ -11,6 +11,7 @@
 #include "core/app/window_state.h"
 #include "core/base/system_info.h"
 #include "graphics/device/gfx_device.h"
+#include "graphics/draw/draw_target.h"
 
 namespace {
 
@@ -50,6 +51,8 @@ const RECT *AsRect(const GfxRect *rect, RECT *out) {
 }
 
 int Result(HRESULT result) { return FAILED(result) ? -1 : 0; }
+
+void CALLBACK DrawTargetTimerProc(HWND, UINT, UINT_PTR, DWORD) { DrawTargetTimerTick(); }
 
 class Win32GfxDevice : public GfxDevice {
  public:
@@ -346,6 +349,22 @@ class Win32GfxDevice : public GfxDevice {
     return g_windowState.lifecycle.dwmEnableComposition != NULL;
   }
 
+  void WindowScale(double *x, double *y) override { GetWindowScale(x, y); }
+  int RunsWhileInactive() override { return GetRunWhileInactive(); }
+  void SetDrawTargetTimer(int on) override {
+    HWND window = g_windowState.window.mainWindow;
+    if (!window) return;
+    if (on) {
+      SetTimer(window, DRAW_TARGET_TIMER_ID, DRAW_TARGET_TIMER_MS, DrawTargetTimerProc);
+    } else {
+      KillTimer(window, DRAW_TARGET_TIMER_ID);
+    }
+  }
+  int PresentRects(const GfxRect *source, const GfxRect *dest) override {
+    RECT from, to;
+    return static_cast<int>(
+        device_->Present(AsRect(source, &from), AsRect(dest, &to), NULL, NULL));
+  }
   int IsProgramEnding() override {
     return g_windowState.window.endFlag || g_windowState.window.destroyed;
   }

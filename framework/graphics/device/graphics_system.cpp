@@ -136,7 +136,7 @@ int EndGraphicsSystem(void) {
   DeleteAllShaderHandles();
   EndMaskScreen();
   DeleteAllMaskHandles();
-  DeleteAllLightHandles();
+  EndLightSystem();
   TerminateDirect3D();
   ReleaseSoftwareScreen();
   CloseShaderPack();

@@ -2,6 +2,13 @@
 
 #include <string.h>
 
+#include "graphics/device/mask_screen.h"
+#include "graphics/device/screen_settings.h"
+#include "graphics/draw/camera.h"
+#include "graphics/draw/draw_setters.h"
+#include "graphics/draw/draw_target.h"
+#include "graphics/draw/lights.h"
+
 namespace {
 
 const int kTextureAddressClamp = 3;
@@ -77,6 +84,7 @@ void SetDrawSettingsDefaults(DrawSettings *settings) {
   MakeIdentityMatrix(&settings->worldToScreen);
   MakeIdentityMatrix(&settings->cameraRotation);
   MakeIdentityMatrix(&settings->textureTransform);
+  MakeIdentityMatrix(&settings->projectionAdjust);
   settings->materialDiffuse = Color(0.8f, 0.8f, 0.8f, 1.0f);
   settings->materialSpecular = Color(0.8f, 0.8f, 0.8f, 0.0f);
   settings->materialAmbient = Color(0.0f, 0.0f, 0.0f, 0.0f);
@@ -85,6 +93,20 @@ void SetDrawSettingsDefaults(DrawSettings *settings) {
 }
 
 int ResetDrawSettings(void) {
-  SetDrawSettingsDefaults(&g_drawSettings);
+  DrawSettings &s = g_drawSettings;
+  const int defaultLight = s.defaultLight;
+  SetDrawSettingsDefaults(&s);
+  s.defaultLight = defaultLight;
+  MakeIdentityMatrix(&s.projectionAdjust);
+  s.resetting = 1;
+  ResetMaskEnabled();
+  s.drawTarget = -2;
+  s.resetting = 0;
+  if (IsHardwareRenderingActive()) UpdateBatchDiffuse();
+  SetDrawTarget(DRAW_TARGET_FRONT);
+  int width = 0, height = 0;
+  GetDrawTargetSize(&width, &height);
+  SetDrawClipRect(0, 0, width, height);
+  CreateDefaultLight();
   return 0;
 }

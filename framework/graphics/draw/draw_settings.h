@@ -130,6 +130,11 @@ struct DrawSettings {
   // The texture transform 2-D drawing puts back after a caller's own.
   Matrix4x4 textureTransform;
   int textureTransformUse;
+
+  Matrix4x4 projectionAdjust;  // between the projection and the device
+  int maskWasOn;               // the mask-use setting kept by a reset
+  int drawTargetWidth, drawTargetHeight;
+  Rect clipRequest;  // the clip rectangle as last asked, re-applied after a rebuild
 };
 
 // The one instance; starts with the defaults of SetDrawSettingsDefaults.

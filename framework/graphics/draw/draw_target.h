@@ -1,19 +1,27 @@
 // Where drawing goes: a graph made as a draw target, -2 the back buffer,
-// -3 and -5 the same surface as -2, -4 the visible screen.
+// -3 and -5 the same surface as -2, -4 the visible screen (kept up to date
+// by a 32 ms timer that presents on every tick).
 #ifndef VELVANE_GRAPHICS_DRAW_TARGET_H
 #define VELVANE_GRAPHICS_DRAW_TARGET_H
 
 enum {
   DRAW_TARGET_BACK = -2,
-  DRAW_TARGET_FRONT = -4
+  DRAW_TARGET_FRONT = -4,
+  DRAW_TARGET_TIMER_ID = 0x7FFF,
+  DRAW_TARGET_TIMER_MS = 32
 };
 
 // 0, or -1 before graphics start-up and for a value that is no target.
 int SetDrawTarget(int target);
 // The current draw target.
 int GetDrawTarget(void);
-// Restricts drawing to the rectangle (right and bottom exclusive); 0, or -1
-// when the draw target is no screen or graph.
+// Restricts drawing to the rectangle (right and bottom exclusive, put in
+// order and clamped to the target); an empty one suppresses drawing. 0, or
+// -1 when the draw target is no screen or graph or (hardware) there is no
+// device.
 int SetDrawClipRect(int x1, int y1, int x2, int y2);
+// One tick of the front-buffer timer: presents while the target is still
+// -4 and arms the next tick; otherwise the timer stays off.
+void DrawTargetTimerTick(void);
 
 #endif  // VELVANE_GRAPHICS_DRAW_TARGET_H
