@@ -130,6 +130,7 @@ int StartGraphicsSystem(void) {
 int EndGraphicsSystem(void) {
   EndFontSystem();
   if (!g_graphics.started) return 0;
+  StopDrawTargetTimer();
   DeleteAllGraphHandles();
   DeleteAllVertexBufferHandles();
   DeleteAllIndexBufferHandles();

@@ -136,9 +136,11 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2) {
   return 0;
 }
 
+void StopDrawTargetTimer(void) { ArmTimer(0); }
+
 void DrawTargetTimerTick(void) {
   ArmTimer(0);
-  if (g_drawSettings.drawTarget != DRAW_TARGET_FRONT) return;
+  if (!IsGraphicsStarted() || g_drawSettings.drawTarget != DRAW_TARGET_FRONT) return;
   PresentScreenRect(NULL);
   ArmTimer(1);
 }

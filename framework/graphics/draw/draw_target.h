@@ -23,5 +23,7 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2);
 // One tick of the front-buffer timer: presents while the target is still
 // -4 and arms the next tick; otherwise the timer stays off.
 void DrawTargetTimerTick(void);
+// Kills the timer; graphics shut-down calls it.
+void StopDrawTargetTimer(void);
 
 #endif  // VELVANE_GRAPHICS_DRAW_TARGET_H

@@ -132,7 +132,10 @@ int WaitForNextFrame(void) {
     return 0;
   }
   clock->Sleep(0);
-  while (sinceLast() < threshold) clock->Sleep(1);
+  // A last present ahead of the clock (a clock that went back) ends the wait.
+  for (int64_t since = sinceLast(); since >= 0 && since < threshold; since = sinceLast()) {
+    clock->Sleep(1);
+  }
   clock->WaitForVerticalBlank();
   g_d3d.lastPresentTime = clock->NowMicroseconds();
   return 0;

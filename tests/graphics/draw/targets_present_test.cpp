@@ -159,3 +159,24 @@ TEST_F(TargetsPresentTest, QuickPresentsArePacedOnlyWithTheWaitOn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TargetsPresentTest, ALastPresentAheadOfTheClockEndsTheWait) {
+  g_d3d.verticalBlankPeriod = 16667;
+  g_d3d.lastPresentTime = clock.now + 1000000;
+  clock.sleeps = 0;
+  WaitForNextFrame();
+  EXPECT_LE(clock.sleeps, 2);
+}
+
+TEST_F(TargetsPresentTest, GraphicsShutDownStopsTheTimer) {
+  ASSERT_EQ(0, SetDrawTarget(-4));
+  EXPECT_EQ(1, device.timerArmed);
+  EndGraphicsSystem();
+  EXPECT_EQ(0, device.timerArmed);
+  DrawTargetTimerTick();
+  EXPECT_EQ(0, device.timerArmed);
+}
+
+}  // namespace

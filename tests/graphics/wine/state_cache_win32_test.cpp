@@ -326,3 +326,73 @@ TEST_F(PixelTest, ModeSevenKeepsTheFactorsOfTheDrawBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+// Timing, run by hand (--gtest_also_run_disabled_tests): textured 16 x 16
+// quads through the batch against one DrawPrimitiveUP per quad with the
+// same vertices and states; every frame ends in a back-buffer readback.
+class BatchTiming : public PixelTest {
+ protected:
+  double Seconds(void (*frame)(GfxDevice *, GfxTexture *), GfxTexture *texture, int frames) {
+    std::vector<uint32_t> pixels(640 * 480);
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < frames; i++) {
+      frame(device, texture);
+      ReadBackBufferPixels(pixels.data(), 640, 480);
+    }
+    QueryPerformanceCounter(&end);
+    return static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+  }
+};
+
+const int kQuadsPerFrame = 2000;
+
+void QuadVertices(int i, Vertex2DTex *v) {
+  const float x0 = static_cast<float>(i % 40 * 16) - 0.5f, y0 = static_cast<float>(i / 40 % 30 * 16) - 0.5f;
+  const float corners[6][4] = {{x0, y0, 0, 0},           {x0 + 16, y0, 1, 0},
+                               {x0, y0 + 16, 0, 1},      {x0 + 16, y0, 1, 0},
+                               {x0 + 16, y0 + 16, 1, 1}, {x0, y0 + 16, 0, 1}};
+  for (int k = 0; k < 6; k++) {
+    v[k] = Vertex2DTex{corners[k][0], corners[k][1], 0.0f, 1.0f, 0xFFFFFFFFu, corners[k][2],
+                       corners[k][3]};
+  }
+}
+
+void BatchedFrame(GfxDevice *, GfxTexture *texture) {
+  for (int i = 0; i < kQuadsPerFrame; i++) {
+    PrepareDrawStates(nullptr, texture, 0);
+    QuadVertices(i, static_cast<Vertex2DTex *>(
+                        ReserveBatchVertices(BATCH_KIND_2D, PRIM_TRIANGLELIST, 6)));
+  }
+  FlushVertexBatch();
+  EndDeviceScene();
+}
+
+void OneCallPerQuadFrame(GfxDevice *device, GfxTexture *texture) {
+  PrepareDrawStates(nullptr, texture, 0);
+  FlushVertexBatch();
+  BeginDeviceScene();
+  Vertex2DTex v[6];
+  for (int i = 0; i < kQuadsPerFrame; i++) {
+    QuadVertices(i, v);
+    device->DrawPrimitiveUP(PRIM_TRIANGLELIST, 2, v, sizeof(Vertex2DTex));
+  }
+  EndDeviceScene();
+}
+
+TEST_F(BatchTiming, DISABLED_BatchAgainstOneCallPerQuad) {
+  GfxTexture *texture = MakeTexture(0xFF808080u);
+  const int frames = 30;
+  Seconds(BatchedFrame, texture, 2);
+  const double batched = Seconds(BatchedFrame, texture, frames);
+  const double single = Seconds(OneCallPerQuadFrame, texture, frames);
+  const double vertices = 6.0 * kQuadsPerFrame * frames;
+  printf("batch: %.0f vertices/s, one call per quad: %.0f vertices/s, ratio %.1f\n",
+         vertices / batched, vertices / single, single / batched);
+  device->ReleaseTexture(texture);
+}
+
+}  // namespace
