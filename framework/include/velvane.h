@@ -405,6 +405,8 @@ int LoadDividedGraph(const char *path, int count, int columns, int rows, int cel
 int GetGraphHandleSize(int handle, int *width, int *height);
 // Deletes one graph; -1 for a bad handle.
 int DeleteGraphHandle(int handle);
+// Deletes every graph; does nothing before graphics start-up; 0.
+int DeleteAllGraphHandles(void);
 
 // ---------------------------------------------------------------------------
 // Graphics: drawing
@@ -416,6 +418,41 @@ int DrawGraphAt(int x, int y, int handle, int transparent);
 // graph fraction (centreX, centreY), turned by angle radians.
 int DrawGraphBillboard(Vector3 position, float centreX, float centreY, float size,
                        float angle, int handle, int transparent, int turn);
+// The graph scaled and turned by angle radians about its centre at (cx, cy).
+int DrawGraphRotated(int cx, int cy, double scale, double angle, int handle, int transparent,
+                     int turn);
+// Text with the default font, its top-left at (x, y).
+int DrawTextAt(int x, int y, const char *text, int color, int edgeColor);
+// printf-style text with the default font, its top-left at (x, y).
+int DrawFormattedText(int x, int y, int color, const char *format, ...);
+// Fills the rectangle of the draw target (null: all of it) with the
+// background colour and clears the depth buffer.
+int ClearDrawTarget(const Rect *rect);
+// Shows the finished back buffer.
+int PresentScreen(void);
+
+// ---------------------------------------------------------------------------
+// Graphics: draw settings
+// ---------------------------------------------------------------------------
+
+// Where drawing goes: -2 the back buffer, or a draw-target graph.
+int SetDrawTarget(int target);
+// Drawing is clipped to (x1, y1)-(x2, y2).
+int SetDrawClipRect(int x1, int y1, int x2, int y2);
+// The colour made transparent when images become graphs (0-255 each).
+int SetColorKey(int r, int g, int b);
+// Size of the default font used by the text draws.
+int SetDefaultFontSize(int size);
+// Depth test of 3-D drawing on (1) or off (0).
+int SetDepthTest3D(int on);
+// Depth write of 3-D drawing on (1) or off (0).
+int SetDepthWrite3D(int on);
+// Brightness (each clamped to 0-255) applied to the following 2-D draws.
+int SetDrawBrightness(int r, int g, int b);
+// The colour value in the screen's pixel format, for the text draws.
+int PackDrawColor(int r, int g, int b);
+// Diffuse colour of the default light of 3-D drawing (r, g, b used).
+int SetDefaultLightDiffuse(ColorF color);
 
 // ---------------------------------------------------------------------------
 // Graphics: camera
@@ -613,5 +650,13 @@ int GetSoundTotalSamples(int handle);
 int GetSoundTotalTimeMs(int handle);
 // Play position in milliseconds, or -1.
 int GetSoundCurrentTimeMs(int handle);
+
+// ---------------------------------------------------------------------------
+// Sound: stream sounds
+// ---------------------------------------------------------------------------
+
+// Looped playback of a stream sound restarts ms milliseconds in (-1: at
+// the start); -1 for a bad handle.
+int SetSoundLoopPositionMs(int ms, int handle);
 
 #endif  // VELVANE_H

@@ -9,6 +9,9 @@ namespace {
 
 constexpr int kDefaultDuration = 8;
 const char kLoadErrorCaption[] = "読み込みエラー";
+constexpr int kDigitRowY = 420;
+constexpr int kDigitWidth = 16;
+constexpr int kComboLastDigitX = 608;
 
 }  // namespace
 
@@ -59,6 +62,17 @@ void SpriteStrip::DrawFrame(int x, int y) {
   DrawGraphAt(x, y, frames_[static_cast<size_t>(currentFrame_)], 1);
 }
 
+void SpriteStrip::DrawDigitRotated(int digit, int x, float scale, float angle) {
+  if (frames_.empty()) return;
+  if (digit < 0 || digit >= FrameCount()) {
+    DrawTextAt(x, kDigitRowY, "エラ", PackDrawColor(255, 255, 255), 0);
+    return;
+  }
+  if (!playing_) return;
+  DrawGraphRotated(x + cellWidth_ / 2, kDigitRowY + cellHeight_ / 2, scale, angle,
+                   frames_[static_cast<size_t>(digit)], 1, 0);
+}
+
 void SpriteStrip::DrawBillboard(float x, float y, float z, float angle) {
   if (frames_.empty()) return;
   DrawGraphBillboard(Vector3{x, y, z}, 0.5f, 0.5f, static_cast<float>(cellWidth_), angle,
@@ -72,4 +86,27 @@ void SpriteStrip::SetShortDurations() {
 void SpriteStrip::ReleaseGraphs() {
   DeleteGraphHandle(imageGraph_);
   for (int frame : frames_) DeleteGraphHandle(frame);
+}
+
+DigitStrip::DigitStrip() { Load(10, "./Graph/Figure.png", 10, 1); }
+
+void DrawNumber(int count, int value, int x, const SpriteStrip &digits, int y) {
+  int position = x + kDigitWidth;
+  for (int i = 0; i < count; ++i) {
+    const int digit = value % 10;
+    if (digit >= 0 && digit < digits.FrameCount()) DrawGraphAt(position, y, digits.FrameAt(digit), 1);
+    value /= 10;
+    position -= kDigitWidth;
+  }
+}
+
+void DrawComboNumber(int value, SpriteStrip &digits, float scale) {
+  int position = kComboLastDigitX;
+  for (;;) {
+    digits.DrawDigitRotated(value % 10, position, scale, 0.0f);
+    if (value == 0) return;
+    value /= 10;
+    if (value == 0) return;
+    position -= kDigitWidth;
+  }
 }

@@ -19,6 +19,9 @@ class SpriteStrip {
   void Advance();
   // The current frame at (x, y) while playing.
   void DrawFrame(int x, int y);
+  // Frame digit centred on its cell at (x, 420), scaled and turned; "エラ"
+  // for a digit the strip has no frame of.
+  void DrawDigitRotated(int digit, int x, float scale, float angle);
   // The current frame as a camera-facing square one cell wide.
   void DrawBillboard(float x, float y, float z, float angle);
   // Every frame shows for two updates.
@@ -49,5 +52,18 @@ class SpriteStrip {
   std::vector<int> durations_;
   int currentFrame_ = 0;
 };
+
+// The ten digit cells of "./Graph/Figure.png", frame d showing digit d.
+class DigitStrip : public SpriteStrip {
+ public:
+  DigitStrip();
+};
+
+// count digits of value, right-aligned with the last at x + 16, leading
+// zeros included; digits of a negative value are not drawn.
+void DrawNumber(int count, int value, int x, const SpriteStrip &digits, int y);
+// value without leading zeros on the combo row, its last digit's cell at x
+// 608, scaled about each cell's centre.
+void DrawComboNumber(int value, SpriteStrip &digits, float scale);
 
 #endif

@@ -84,4 +84,44 @@ void WriteStage(int number, const std::string &text) {
   WriteFile("./Script/Stage/" + std::to_string(number) + ".csv", text);
 }
 
+const char kFirstStage[] = "0,0,0\n0,1,0\n0,0,0\n0,0,0\n0,-1,0";
+
+std::vector<std::string> DrawnPictures() {
+  std::vector<std::string> drawn;
+  for (const fake::Call &call : fake::CallsOf(fake::CALL_DRAW)) {
+    if (call.name != "DrawGraphAt") continue;
+    const int handle = static_cast<int>(call.args[2]);
+    std::string name = fake::GraphPath(handle);
+    name = name.substr(name.rfind('/') + 1);
+    if (fake::GraphCell(handle) > 0 || name == "Figure.png") {
+      name += "#" + std::to_string(fake::GraphCell(handle));
+    }
+    drawn.push_back(name + " " + std::to_string(static_cast<int>(call.args[0])) + " " +
+                    std::to_string(static_cast<int>(call.args[1])));
+  }
+  return drawn;
+}
+
+void WriteGameFiles() {
+  const struct {
+    const char *name;
+    int width, height;
+  } pictures[] = {
+      {"Title", 640, 480},      {"Tutorial", 640, 480},   {"Stage", 160, 480},
+      {"Figure", 160, 24},      {"Ball_f", 64, 24},       {"Score_f", 128, 32},
+      {"HiScore_f", 128, 32},   {"Combo_f", 128, 32},     {"Pouse_f", 320, 160},
+      {"StageClear", 320, 160}, {"AllStageClear", 320, 160}, {"GameOver", 320, 160},
+      {"Continue", 320, 160},
+  };
+  for (const auto &picture : pictures) {
+    WritePng(std::string("./Graph/") + picture.name + ".png", picture.width, picture.height);
+  }
+  WriteFile("./Script/InitData/Music.dat", "block.ogg");
+  WriteFile("./Script/InitData/Sound.dat", "delete.wav\nshok.wav");
+  WriteFile("./Music/block.ogg", "OggS");
+  WriteFile("./Sound/delete.wav", "RIFF");
+  WriteFile("./Sound/shok.wav", "RIFF");
+  WriteStage(1, kFirstStage);
+}
+
 }  // namespace gametest

@@ -3,6 +3,7 @@
 #define PELLACOR_TESTS_GAME_GAME_FIXTURE_H
 
 #include <string>
+#include <vector>
 
 #include "fake/fake_framework.h"
 #include "game/field/stage_field.h"
@@ -47,6 +48,14 @@ struct World {
 
 // Writes stage number's file.
 void WriteStage(int number, const std::string &text);
+
+// The pictures, sound tables and sound files of a game folder, and a first
+// stage: a main paddle with a life-1 block three rows above it.
+void WriteGameFiles();
+extern const char kFirstStage[];
+// What each DrawGraphAt call drew, as "file x y" ("file#cell x y" for a cell
+// of a divided picture), the folder left out.
+std::vector<std::string> DrawnPictures();
 
 }  // namespace gametest
 

@@ -1,5 +1,6 @@
 #include "fake/fake_framework.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 
 #include <deque>
@@ -14,6 +15,7 @@ namespace {
 constexpr int kModelFrameDefault = 4;
 constexpr int kGraphKind = 1;
 constexpr int kModelKind = 10;
+constexpr int kSoundKind = 2;
 
 struct GraphRecord {
   int width, height;
@@ -47,6 +49,11 @@ struct State {
   std::map<int, ModelData> modelData;
   int nextData = 0;
   int nextSlot = 0;
+  std::map<std::string, std::function<void(int)>> hooks;
+  std::set<int> keysDown;
+  bool windowActive = true;
+  std::set<int> sounds;
+  std::map<int, std::pair<std::string, int>> graphOrigins;  // kept after deletion
 };
 
 State &S() {
@@ -64,6 +71,8 @@ int MakeHandle(int kind) {
 bool Failing(const char *function, const std::string &path = std::string()) {
   State &s = S();
   const int n = ++s.callCounts[function];
+  auto hook = s.hooks.find(function);
+  if (hook != s.hooks.end()) hook->second(n);
   return s.failCalls.count({function, n}) != 0 || s.failPaths.count({function, path}) != 0;
 }
 
@@ -167,6 +176,34 @@ void ScriptAnswers(const std::vector<MessageBoxAnswer> &answers) {
   S().answers.assign(answers.begin(), answers.end());
 }
 
+void OnCall(const std::string &function, std::function<void(int n)> hook) {
+  S().hooks[function] = std::move(hook);
+}
+void SetKeyDown(int key, bool down) {
+  if (down) {
+    S().keysDown.insert(key);
+  } else {
+    S().keysDown.erase(key);
+  }
+}
+void SetWindowActive(bool active) { S().windowActive = active; }
+
+std::string GraphPath(int handle) {
+  auto it = S().graphOrigins.find(handle);
+  return it == S().graphOrigins.end() ? std::string() : it->second.first;
+}
+
+int GraphCell(int handle) {
+  auto it = S().graphOrigins.find(handle);
+  return it == S().graphOrigins.end() ? -1 : it->second.second;
+}
+
+int LiveSoundCount() { return static_cast<int>(S().sounds.size()); }
+void *WindowHandle() {
+  static int window;
+  return &window;
+}
+
 bool IsLiveGraph(int handle) { return LiveGraph(handle); }
 int LiveGraphCount() { return static_cast<int>(S().graphs.size()); }
 bool IsLiveModel(int handle) { return DataOf(handle) != nullptr; }
@@ -252,6 +289,7 @@ int LoadGraphFromFile(const char *path, int flag) {
   if (!Failing("LoadGraphFromFile", path) && ReadPngSize(path, width, height)) {
     result = MakeHandle(kGraphKind);
     S().graphs[result] = GraphRecord{width, height};
+    S().graphOrigins[result] = {path, -1};
   }
   return Record(CALL_GRAPH, "LoadGraphFromFile", path, {double(flag)}, result);
 }
@@ -265,6 +303,7 @@ int LoadDividedGraph(const char *path, int count, int columns, int rows, int cel
     for (int i = 0; i < count; ++i) {
       handles[i] = MakeHandle(kGraphKind);
       S().graphs[handles[i]] = GraphRecord{cellWidth, cellHeight};
+      S().graphOrigins[handles[i]] = {path, i};
     }
     result = 0;
   }
@@ -373,6 +412,129 @@ int VLMDrawInstanceFrame(int handle, int frameIndex) {
                          : -1;
   return Record(CALL_MODEL, "VLMDrawInstanceFrame", "", {double(handle), double(frameIndex)},
                 result);
+}
+
+int DrawGraphRotated(int cx, int cy, double scale, double angle, int handle, int transparent,
+                     int turn) {
+  const int result = !Failing("DrawGraphRotated") && LiveGraph(handle) ? 0 : -1;
+  return Record(CALL_DRAW, "DrawGraphRotated", "",
+                {double(cx), double(cy), scale, angle, double(handle), double(transparent), double(turn)},
+                result);
+}
+
+int DrawTextAt(int x, int y, const char *text, int color, int edgeColor) {
+  const int result = Failing("DrawTextAt") ? -1 : 0;
+  return Record(CALL_DRAW, "DrawTextAt", text, {double(x), double(y), double(color), double(edgeColor)},
+                result);
+}
+
+int DrawFormattedText(int x, int y, int color, const char *format, ...) {
+  char text[2048];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  const int result = Failing("DrawFormattedText") ? -1 : 0;
+  return Record(CALL_DRAW, "DrawFormattedText", text, {double(x), double(y), double(color)}, result);
+}
+
+int DeleteAllGraphHandles(void) {
+  Failing("DeleteAllGraphHandles");
+  S().graphs.clear();
+  return Record(CALL_GRAPH, "DeleteAllGraphHandles", "", {}, 0);
+}
+
+// Calls that only take values: logged, failing when told to.
+namespace {
+int Plain(fake::Category category, const char *name, std::vector<double> args,
+          const std::string &text = std::string()) {
+  return Record(category, name, text, std::move(args), Failing(name) ? -1 : 0);
+}
+}  // namespace
+
+int ClearDrawTarget(const Rect *rect) { return Plain(CALL_DRAW, "ClearDrawTarget", {rect ? 1.0 : 0.0}); }
+int PresentScreen(void) { return Plain(CALL_DRAW, "PresentScreen", {}); }
+int SetDrawBrightness(int r, int g, int b) {
+  return Plain(CALL_DRAW, "SetDrawBrightness", {double(r), double(g), double(b)});
+}
+int SetDefaultLightDiffuse(ColorF color) {
+  return Plain(CALL_DRAW, "SetDefaultLightDiffuse", {color.r, color.g, color.b, color.a});
+}
+int PackDrawColor(int r, int g, int b) { return (r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF); }
+
+using fake::CALL_SYSTEM;
+
+int SetWindowTitle(const char *title) { return Plain(CALL_SYSTEM, "SetWindowTitle", {}, title); }
+int SetWindowIcon(int resourceId) { return Plain(CALL_SYSTEM, "SetWindowIcon", {double(resourceId)}); }
+int SetLogOutputFlag(int on) { return Plain(CALL_SYSTEM, "SetLogOutputFlag", {double(on)}); }
+int ChangeWindowMode(int windowed) { return Plain(CALL_SYSTEM, "ChangeWindowMode", {double(windowed)}); }
+int InitFramework(void) { return Plain(CALL_SYSTEM, "InitFramework", {}); }
+int EndFramework(void) { return Plain(CALL_SYSTEM, "EndFramework", {}); }
+void *GetWindowHandle(void) { return fake::WindowHandle(); }
+int SetScreenMode(int width, int height, int colorBits, int refreshRate) {
+  return Plain(CALL_SYSTEM, "SetScreenMode",
+               {double(width), double(height), double(colorBits), double(refreshRate)});
+}
+int SetDrawClipRect(int x1, int y1, int x2, int y2) {
+  return Plain(CALL_SYSTEM, "SetDrawClipRect", {double(x1), double(y1), double(x2), double(y2)});
+}
+int SetColorKey(int r, int g, int b) {
+  return Plain(CALL_SYSTEM, "SetColorKey", {double(r), double(g), double(b)});
+}
+int SetMouseCursorVisible(int show) {
+  return Plain(CALL_SYSTEM, "SetMouseCursorVisible", {double(show)});
+}
+int SetDefaultFontSize(int size) { return Plain(CALL_SYSTEM, "SetDefaultFontSize", {double(size)}); }
+int SetDepthTest3D(int on) { return Plain(CALL_SYSTEM, "SetDepthTest3D", {double(on)}); }
+int SetDepthWrite3D(int on) { return Plain(CALL_SYSTEM, "SetDepthWrite3D", {double(on)}); }
+int SetRunWhileInactive(int on) { return Plain(CALL_SYSTEM, "SetRunWhileInactive", {double(on)}); }
+int SetDrawTarget(int target) { return Plain(CALL_SYSTEM, "SetDrawTarget", {double(target)}); }
+int IsWindowActive(void) { return S().windowActive ? 1 : 0; }
+
+// A failed PumpMessages call (FailCall) ends the program like a closed window.
+int PumpMessages(void) { return Plain(CALL_SYSTEM, "PumpMessages", {}); }
+
+int CheckKeyDown(int keyCode) {
+  Failing("CheckKeyDown");
+  return S().keysDown.count(keyCode) ? 1 : 0;
+}
+
+// Sounds ------------------------------------------------------------------
+
+namespace {
+// A sound loads when its file exists.
+int LoadSound(const char *name, const char *path, std::vector<double> args) {
+  int result = -1;
+  FILE *file = fopen(path, "rb");
+  if (file) fclose(file);
+  if (!Failing(name, path) && file) {
+    result = MakeHandle(kSoundKind);
+    S().sounds.insert(result);
+  }
+  return Record(fake::CALL_SOUND, name, path, std::move(args), result);
+}
+
+int SoundCall(const char *name, int handle, std::vector<double> args) {
+  const int result = !Failing(name) && S().sounds.count(handle) ? 0 : -1;
+  return Record(fake::CALL_SOUND, name, "", std::move(args), result);
+}
+}  // namespace
+
+int LoadSoundFromFile(const char *path, int bufferCount, int sharedStreamHandle) {
+  return LoadSound("LoadSoundFromFile", path, {double(bufferCount), double(sharedStreamHandle)});
+}
+int LoadStreamSoundFromFile(const char *path) { return LoadSound("LoadStreamSoundFromFile", path, {}); }
+int SetSoundLoopPositionMs(int ms, int handle) {
+  return SoundCall("SetSoundLoopPositionMs", handle, {double(ms), double(handle)});
+}
+int PlaySoundHandle(int handle, int playType, int restart) {
+  return SoundCall("PlaySoundHandle", handle, {double(handle), double(playType), double(restart)});
+}
+int StopSoundHandle(int handle) { return SoundCall("StopSoundHandle", handle, {double(handle)}); }
+int DeleteAllSoundHandles(void) {
+  Failing("DeleteAllSoundHandles");
+  S().sounds.clear();
+  return Record(fake::CALL_SOUND, "DeleteAllSoundHandles", "", {}, 0);
 }
 
 // The game's message box -------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,11 @@
 
 namespace fake {
 
-enum Category { CALL_INPUT, CALL_GRAPH, CALL_DRAW, CALL_MODEL, CALL_CAMERA, CALL_SOUND, CALL_BOX };
+// CALL_SYSTEM: framework start and end, window and settings calls;
+// CALL_DRAW: draws, clears, presentation, brightness and light.
+enum Category {
+  CALL_INPUT, CALL_GRAPH, CALL_DRAW, CALL_MODEL, CALL_CAMERA, CALL_SOUND, CALL_BOX, CALL_SYSTEM
+};
 
 struct Call {
   Category category;
@@ -60,6 +65,21 @@ void FailPath(const std::string &function, const std::string &path);
 void FailCall(const std::string &function, int n);
 // Answers of the next message boxes; without one a box answers OK or No.
 void ScriptAnswers(const std::vector<MessageBoxAnswer> &answers);
+
+// Runs at every call of function with its count since Reset (from 1),
+// before the call acts: moves the clock, presses keys, looks at files ...
+void OnCall(const std::string &function, std::function<void(int n)> hook);
+// Keys CheckKeyDown reports down, apart from the scripted frames.
+void SetKeyDown(int key, bool down);
+void SetWindowActive(bool active);
+// The file a graph was loaded from, and its cell (-1: the whole image),
+// also after it was deleted.
+std::string GraphPath(int handle);
+int GraphCell(int handle);
+// Whether a sound handle is live (sounds die with DeleteAllSoundHandles).
+int LiveSoundCount();
+// The window handle GetWindowHandle gives.
+void *WindowHandle();
 
 bool IsLiveGraph(int handle);
 int LiveGraphCount();
