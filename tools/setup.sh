@@ -25,6 +25,9 @@ readonly PACKAGES=(
     sox vorbis-tools
     # fetching and unpacking Debian source packages for tools/build-deps.sh
     dpkg-dev xz-utils file
+    # the game's asset scripts (tools/assets/) and their regeneration test;
+    # oggenc encodes the music
+    python3 vorbis-tools
 )
 # Wine needs its recommended fonts and graphics/sound libraries to run
 # windowed programs, so these are installed with recommends.
