@@ -104,13 +104,15 @@ TEST_F(GameMainTest, FirstRunQuitByARightClickAfterBothFades) {
   EXPECT_EQ(gametest::ReadFile("./Data/KeyConfig.dat").size(), 76u);
 }
 
-TEST_F(GameMainTest, NoMeansAWindow) {
+TEST_F(GameMainTest, NoMeansAWindowAndTheSettingsValueIsAlways1Point1) {
+  gametest::WriteFile("./Data/Init.dat", std::string("\0\0\0\x40", 4));
   fake::FailCall("PumpMessages", 3);
   EXPECT_EQ(GameMain(), 0);
   const std::vector<fake::Call> system = fake::CallsOf(fake::CALL_SYSTEM);
   ASSERT_EQ(system[6].name, "ChangeWindowMode");
   EXPECT_EQ(system[6].args, std::vector<double>{1});
   EXPECT_EQ(fake::CallCount("GetAllKeyStates"), 2);
+  EXPECT_EQ(gametest::ReadFile("./Data/Init.dat"), "\xCD\xCC\x8C\x3F");
 }
 
 TEST_F(GameMainTest, FrameworkThatDoesNotStartEndsAtOnce) {
