@@ -120,20 +120,25 @@ TEST_F(SoundManagerTest, EffectsByExactName) {
   gametest::WriteFile("./Script/InitData/Sound.dat", "delete.wav \nshok.wav\n" + std::string(300, 'x'));
   SoundManager sounds;
   sounds.LoadSoundList();
-  ASSERT_EQ(sounds.Effects().size(), 1u);
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{"delete.wav |NoData", std::string(254, 'x') + "|NoData",
-                                               std::string(46, 'x') + "|NoData"}));
   const std::vector<fake::Call> loads = fake::CallsOf(fake::CALL_SOUND);
   ASSERT_EQ(loads.size(), 4u);
   EXPECT_EQ(loads[0].text, "./Sound/delete.wav ");
   EXPECT_EQ(loads[1].args, (std::vector<double>{3, -1}));
+  // Windows opens a name with a trailing space as the name without it; the
+  // entry keeps the name as written all the same.
+  const bool trimmed = loads[0].result != -1;
+  std::vector<std::string> boxes = {std::string(254, 'x') + "|NoData", std::string(46, 'x') + "|NoData"};
+  if (!trimmed) boxes.insert(boxes.begin(), "delete.wav |NoData");
+  EXPECT_EQ(Boxes(), boxes);
+  ASSERT_EQ(sounds.Effects().size(), trimmed ? 2u : 1u);
+  const SoundEntry &shok = sounds.Effects().back();
+  EXPECT_EQ(shok.fileName, "shok.wav");
   fake::ClearCalls();
   sounds.PlaySoundEffect("delete.wav");
   sounds.PlaySoundEffect("SHOK.WAV");
   EXPECT_TRUE(SoundCalls().empty());
   sounds.PlaySoundEffect("shok.wav");
-  EXPECT_EQ(SoundCalls(), std::vector<std::string>{"PlaySoundHandle  " +
-                                                   std::to_string(sounds.Effects()[0].handle) + " 1 1"});
+  EXPECT_EQ(SoundCalls(), std::vector<std::string>{"PlaySoundHandle  " + std::to_string(shok.handle) + " 1 1"});
 }
 
 TEST_F(SoundManagerTest, LineWithoutAFileNameIsRefused) {
