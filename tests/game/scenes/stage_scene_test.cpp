@@ -116,8 +116,15 @@ TEST_F(StageSceneTest, AllClearCentredByTheStageClearSize) {
 TEST_F(StageSceneTest, LastBallLostGameOverAndContinue) {
   gametest::WritePng("./Graph/Continue.png", 200, 100);
   CStage &stage = Stage();
-  stage.ballsLeft = -1;
+  stage.ballsLeft = 0;
   stage.score = 30;
+  Launch();
+  ASSERT_EQ(stage.field.attacks.Attacks().size(), 1u);
+  stage.field.attacks.Attacks()[0]->SetLife(0);  // the last ball is lost
+  Idle(1);
+  EXPECT_EQ(stage.ballsLeft, -1);
+  EXPECT_EQ(stage.ballsInHand, 0);
+  EXPECT_TRUE(stage.state == &CStage::PlayState);
   Idle(1);
   EXPECT_TRUE(stage.state == &CStage::GameOverState);
   EXPECT_EQ(Drawn(), With(Panel("00", "00000030", "00005000"), {"GameOver.png 80 160"}));
