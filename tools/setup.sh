@@ -21,13 +21,12 @@ readonly PACKAGES=(
     # native counterparts of the third-party libraries
     libpixman-1-dev libsdl2-dev zlib1g-dev libpng-dev libjpeg-dev
     libogg-dev libvorbis-dev libtheora-dev
-    # making the sound test fixtures
+    # making the sound test fixtures; oggenc also encodes the game's music
     sox vorbis-tools
     # fetching and unpacking Debian source packages for tools/build-deps.sh
     dpkg-dev xz-utils file
-    # the game's asset scripts (tools/assets/) and their regeneration test;
-    # oggenc encodes the music
-    python3 vorbis-tools
+    # the game's asset scripts (tools/assets/) and their regeneration test
+    python3
 )
 # Wine needs its recommended fonts and graphics/sound libraries to run
 # windowed programs, so these are installed with recommends.
