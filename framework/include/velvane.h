@@ -450,7 +450,7 @@ int SetDepthWrite3D(int on);
 // Brightness (each clamped to 0-255) applied to the following 2-D draws.
 int SetDrawBrightness(int r, int g, int b);
 // The colour value in the screen's pixel format, for the text draws.
-int PackDrawColor(int r, int g, int b);
+uint32_t PackDrawColor(int r, int g, int b);
 // Diffuse colour of the default light of 3-D drawing (r, g, b used).
 int SetDefaultLightDiffuse(ColorF color);
 

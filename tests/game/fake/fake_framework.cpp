@@ -460,7 +460,9 @@ int SetDrawBrightness(int r, int g, int b) {
 int SetDefaultLightDiffuse(ColorF color) {
   return Plain(CALL_DRAW, "SetDefaultLightDiffuse", {color.r, color.g, color.b, color.a});
 }
-int PackDrawColor(int r, int g, int b) { return (r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF); }
+uint32_t PackDrawColor(int r, int g, int b) {
+  return static_cast<uint32_t>((r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF));
+}
 
 using fake::CALL_SYSTEM;
 
