@@ -8,6 +8,7 @@
 #include "graphics/draw/draw_settings.h"
 #include "softrender/blit/blend_ops.h"
 #include "softrender/blit/blit.h"
+#include "softrender/blit/pixel_vectors.h"
 #include "velvane.h"
 
 namespace {
@@ -65,16 +66,10 @@ void CopyRows(PlainArgs &a, int bytesPerPixel) {
   }
 }
 
-// Row kernels of the hottest unweighted cases. They work on 16 bytes at a
-// time in the compiler's generic vectors (plain integer lanes, lowered to
-// scalar code where the target has no vector unit) and give exactly the
-// per-pixel results of blend_ops.h. Each kernel's Mix computes one vector
-// of destination pixels; vectors go by reference, which keeps the calling
-// convention the same with and without a vector unit.
-typedef uint16_t U16x8 __attribute__((vector_size(16)));
-typedef uint32_t U32x4 __attribute__((vector_size(16)));
-
-const int kVectorBytes = 16;
+// Row kernels of the hottest unweighted cases, 16 bytes at a time in
+// generic vectors (pixel_vectors.h), with exactly the per-pixel results of
+// blend_ops.h. Each kernel's Mix computes one vector of destination pixels.
+const int kVectorBytes = kPixelVectorBytes;
 
 struct KeyedCopy565 {
   typedef U16x8 Vector;
@@ -127,17 +122,6 @@ struct AddFull8888 {
     *out = (h - (h >> 8)) | u;
   }
 };
-
-// d + (s - d) * w / 256 on each byte of 8888 pixels with 16-bit lanes
-// (w + q = 256): the low bytes of the lanes in one pass, the high bytes in
-// the other; the destination's fourth byte is put back after.
-void MixBytes8888(const U32x4 &s, const U32x4 &d, const U16x8 &w, const U16x8 &q, U32x4 *out) {
-  const U16x8 s16 = (U16x8)s;
-  const U16x8 d16 = (U16x8)d;
-  const U16x8 lo = (U16x8)((s16 & 0xFF) * w + (d16 & 0xFF) * q) >> 8;
-  const U16x8 hi = (U16x8)((s16 >> 8) * w + (d16 >> 8) * q) & 0xFF00;
-  *out = ((U32x4)(hi | lo) & 0x00FFFFFFu) | (d & 0xFF000000u);
-}
 
 // Mode 1 on 8888 without weight or brightness: (s * p + d * (256 - p)) >> 8,
 // which is d + ((s - d) * p) >> 8 without a negative term.

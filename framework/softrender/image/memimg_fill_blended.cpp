@@ -1,11 +1,11 @@
 // The blended rectangle fill: one colour laid over a rectangle of a 565 or
 // 8888 image under the draw settings' blend mode, parameter and brightness.
-// The per-pixel forms are the flat writers of blend_ops.h, the ones the flat
-// triangle uses; mode 0 (and mode 1 at p = 255) is the raw fill's row.
+// The rows are the flat triangle's (flat_row.h): the flat writers of
+// blend_ops.h, mode 0 (and mode 1 at p = 255) the raw fill's row.
 #include <utility>
 
 #include "softrender/blit/blend_ops.h"
-#include "softrender/image/pixel_row.h"
+#include "softrender/blit/flat_row.h"
 #include "softrender/softrender.h"
 
 namespace {
@@ -25,15 +25,8 @@ struct FillLoop {
   static void Run(FillArgs &a) {
     if constexpr (Writer::kCond == 0 && Writer::kSource == BLEND_SOURCE_DIRECT) {
       uint8_t *row = a.first;
-      for (int y = 0; y < a.height; ++y, row += a.pitch) {
-        if constexpr (Writer::kOp == BLEND_OP_COPY) {
-          FillPixelRow(row, Writer::kDestBytes, a.colour.color, (size_t)a.width);
-        } else {
-          uint8_t *dst = row;
-          for (int x = 0; x < a.width; ++x, dst += Writer::kDestBytes)
-            Writer::Blend(a.state, dst, a.colour, 0);
-        }
-      }
+      for (int y = 0; y < a.height; ++y, row += a.pitch)
+        BlendFlatRow<Writer>(a.state, row, a.colour, (size_t)a.width);
     }
   }
 };

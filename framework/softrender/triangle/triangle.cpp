@@ -19,7 +19,7 @@
 #include "core/util/strings.h"
 #include "graphics/draw/draw_settings.h"
 #include "softrender/blit/blend_ops.h"
-#include "softrender/image/pixel_row.h"
+#include "softrender/blit/flat_row.h"
 #include "velvane.h"
 
 namespace {
@@ -243,8 +243,8 @@ struct TexturedLoop {
   }
 };
 
-// Flat leaves: the prepared colour on every pixel of the span; mode 0 as a
-// raw row fill. Only unconditioned direct-source writers serve them.
+// Flat leaves: the prepared colour on every pixel of the span (mode 0 as a
+// raw row fill). Only unconditioned direct-source writers serve them.
 template <class Writer>
 struct FlatLoop {
   static void Run(TriangleArgs &a) {
@@ -252,11 +252,7 @@ struct FlatLoop {
       WalkTriangle(a, [&](int row, int column, int count) {
         uint8_t *dst =
             a.destPixels + (intptr_t)row * a.destPitch + (intptr_t)column * Writer::kDestBytes;
-        if constexpr (Writer::kOp == BLEND_OP_COPY) {
-          FillPixelRow(dst, Writer::kDestBytes, a.flat.color, (size_t)count);
-        } else {
-          for (; count > 0; --count, dst += Writer::kDestBytes) Writer::Blend(a.state, dst, a.flat, 0);
-        }
+        BlendFlatRow<Writer>(a.state, dst, a.flat, (size_t)count);
       });
     }
   }
