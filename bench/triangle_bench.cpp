@@ -14,6 +14,7 @@
 
 #include <math.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "softrender/blit/blit.h"
@@ -124,9 +125,18 @@ double CountScene(const std::vector<Triangle> &tris,
   double total = 0;
   for (const Triangle &t : tris) {
     draw(&screen, t);
-    for (int y = 0; y < kScreenHeight; ++y) {
+    // Only the triangle's bounding box, with a margin for each library's
+    // own edge rules, can hold its pixels.
+    int left = kScreenWidth, right = -1, top = kScreenHeight, bottom = -1;
+    for (int i = 0; i < 3; ++i) {
+      left = std::min(left, t.corners[4 * i] - 2);
+      right = std::max(right, t.corners[4 * i] + 2);
+      top = std::min(top, t.corners[4 * i + 1] - 2);
+      bottom = std::max(bottom, t.corners[4 * i + 1] + 2);
+    }
+    for (int y = std::max(top, 0); y <= std::min(bottom, kScreenHeight - 1); ++y) {
       uint32_t *row = (uint32_t *)screen.row(y);
-      for (int x = 0; x < kScreenWidth; ++x)
+      for (int x = std::max(left, 0); x <= std::min(right, kScreenWidth - 1); ++x)
         if (row[x] & 0x00FFFFFFu) {
           ++total;
           row[x] = 0;
