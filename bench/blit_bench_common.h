@@ -215,7 +215,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
       const size_t more = impl.find('/');
       if (more != std::string::npos) impl = impl.substr(0, more);
       const std::string scene = name.substr(0, slash);
-      if (!rates_.count(scene)) order_.push_back(scene);
       rates_[scene][impl].push_back(it->second.value);
     }
   }
@@ -223,8 +222,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void PrintRatios() const {
     printf("\n%-34s %22s   %s\n", "case", "velvane median [range]",
            "reference: median [range] Mpix/s (velvane / reference)");
-    for (const std::string &scene : order_) {
-      const auto &impls = rates_.at(scene);
+    for (const auto &byScene : rates_) {
+      const std::string &scene = byScene.first;
+      const auto &impls = byScene.second;
       auto subject = impls.find(kSubject);
       if (subject == impls.end()) continue;
       const double mine = Median(subject->second);
@@ -255,7 +255,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end());
   }
 
-  std::vector<std::string> order_;
+  // By case name: the interleaved runs come in no useful order.
   std::map<std::string, std::map<std::string, std::vector<double>>> rates_;
 };
 
