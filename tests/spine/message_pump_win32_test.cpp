@@ -19,15 +19,39 @@ void PostTestMessages(int count) {
   for (int i = 0; i < count; i++) PostThreadMessageA(GetCurrentThreadId(), kTestMessage, i, 0);
 }
 
+int g_removedMessages = 0;
+
+LRESULT CALLBACK CountRemovedMessages(int code, WPARAM removal, LPARAM message) {
+  if (code == HC_ACTION && removal == PM_REMOVE) g_removedMessages++;
+  return CallNextHookEx(NULL, code, removal, message);
+}
+
+// Messages the system posts meanwhile (activation, display events on a busy
+// machine) share the five places with the test's own, so every message the
+// pump takes is counted, not just the test's.
 TEST_F(WindowTest, EachCallDispatchesAtMostFiveMessages) {
-  PostTestMessages(7);
-  EXPECT_EQ(0, PumpMessages());
-  EXPECT_EQ(2, TakeTestMessages());
+  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountRemovedMessages, NULL, GetCurrentThreadId());
+  ASSERT_NE(nullptr, hook);
 
   PostTestMessages(7);
+  g_removedMessages = 0;
   EXPECT_EQ(0, PumpMessages());
-  EXPECT_EQ(0, PumpMessages());
-  EXPECT_EQ(0, TakeTestMessages());
+  EXPECT_EQ(5, g_removedMessages);
+  EXPECT_GE(TakeTestMessages(), 2);
+
+  PostTestMessages(7);
+  int calls = 0;
+  int left = 7;
+  for (; calls < 10 && left > 0; calls++) {
+    g_removedMessages = 0;
+    EXPECT_EQ(0, PumpMessages());
+    EXPECT_LE(g_removedMessages, 5);
+    MSG message;
+    left = PeekMessageA(&message, NULL, kTestMessage, kTestMessage, PM_NOREMOVE) ? 1 : 0;
+  }
+  EXPECT_EQ(0, left);
+  EXPECT_GE(calls, 2);
+  UnhookWindowsHookEx(hook);
 }
 
 TEST_F(WindowTest, QuitMakesThisAndEveryLaterCallReturnMinusOne) {
