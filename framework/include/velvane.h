@@ -650,6 +650,12 @@ int GetSoundTotalSamples(int handle);
 int GetSoundTotalTimeMs(int handle);
 // Play position in milliseconds, or -1.
 int GetSoundCurrentTimeMs(int handle);
+// Where a looping play of the sound starts again after its end, in sample
+// frames below the length (a PCM sound becomes a stream sound); -1 clears
+// it. 0, or -1 for a bad handle or a refused position.
+int SetSoundLoopPositionSamples(int samples, int handle);
+// The same in milliseconds; -1 clears it.
+int SetSoundLoopPositionMs(int ms, int handle);
 
 // ---------------------------------------------------------------------------
 // Sound: stream sounds

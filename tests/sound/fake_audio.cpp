@@ -18,6 +18,8 @@ class FakeDevice : public AudioDevice {
   }
   int CreateSoundBuffer(const AudioBufferDesc *desc, AudioBuffer **out) override {
     if (FakeCallFails(FAKE_CREATE_BUFFER)) return -1;
+    // DirectSound's smallest secondary buffer.
+    if (!(desc->flags & AUDIO_BUFFER_PRIMARY) && desc->bytes < 4) return -1;
     g_fake.created.push_back(*desc);
     WaveFormat format = {};
     if (desc->format) format = *desc->format;
@@ -172,6 +174,8 @@ int FakeBuffer::SetVolume(int value) {
 
 int FakeBuffer::SetCurrentPosition(uint32_t offset) {
   if (FakeCallFails(FAKE_SET_POSITION)) return -1;
+  // A new position abandons whatever was queued ahead of the old one.
+  std::fill(memory->unplayed.begin(), memory->unplayed.end(), 0);
   cursor = offset;
   return 0;
 }

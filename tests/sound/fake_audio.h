@@ -3,7 +3,8 @@
 // every byte it passes is logged; any call can be made to fail on its n-th
 // use; the capabilities are the test's; live buffers are counted; and a
 // Lock over bytes written but not yet played while the buffer plays raises
-// a flag.
+// a flag (setting the position abandons what was queued). Like DirectSound
+// it refuses secondary buffers under 4 bytes.
 #ifndef VELVANE_TESTS_SOUND_FAKE_AUDIO_H
 #define VELVANE_TESTS_SOUND_FAKE_AUDIO_H
 

@@ -142,7 +142,8 @@ int DeleteSoundHandle(int handle) {
   SoundHandleRecord *record = LookupSoundRecord(handle);
   if (!record) return -1;
   if (record->kind == SOUND_KIND_STREAM) {
-    DeleteStreamSoundRecord(record);
+    // A buffer other sounds still play in outlives its owner's delete.
+    if (DeleteStreamSoundRecord(record) == 1) return 0;
   } else {
     if (record->buffers[0].valid) StopPcm(record);
     ReleasePcm(record);

@@ -58,18 +58,8 @@ int FillBuffers(SoundHandleRecord *record) {
 
 // Decodes a file image into PCM: 0 with the block, or -1 (logged).
 int DecodeImage(const void *image, int bytes, WaveFormat *format, void **pcm, int *pcmBytes) {
-  StreamSource source;
-  if (OpenMemoryStreamSource(&source, image, bytes) != 0) {
-    return WriteErrorLog("音声ファイルのＰＣＭへの変換に失敗しました");
-  }
-  SoundConverter conv;
-  if (OpenSoundConverter(&source, &conv) != 0) {
-    source.functions.close(source.stream);
-    return WriteErrorLog("音声ファイルのＰＣＭへの変換に失敗しました");
-  }
-  const int result = ConvertSoundToMemory(&conv, format, pcm, pcmBytes);
-  CloseSoundConverter(&conv);
-  source.functions.close(source.stream);
+  const int result = DecodeSoundImage(image, bytes, format, pcm, pcmBytes);
+  if (result == DECODE_NOT_OPENED) return WriteErrorLog("音声ファイルのＰＣＭへの変換に失敗しました");
   if (result != 0) return WriteErrorLog("音声ファイルを格納するメモリ領域の確保に失敗しました");
   return 0;
 }
@@ -123,6 +113,21 @@ int CreateFromImage(int handle, const void *image, int bytes, int count, int sha
 }
 
 }  // namespace
+
+int DecodeSoundImage(const void *image, int bytes, WaveFormat *format, void **pcm,
+                     int *pcmBytes) {
+  StreamSource source;
+  if (OpenMemoryStreamSource(&source, image, bytes) != 0) return DECODE_NOT_OPENED;
+  SoundConverter conv;
+  if (OpenSoundConverter(&source, &conv) != 0) {
+    source.functions.close(source.stream);
+    return DECODE_NOT_OPENED;
+  }
+  const int result = ConvertSoundToMemory(&conv, format, pcm, pcmBytes);
+  CloseSoundConverter(&conv);
+  source.functions.close(source.stream);
+  return result == 0 ? 0 : DECODE_NO_MEMORY;
+}
 
 int ReadFileToMemory(const char *path, void **data, int *bytes) {
   FileHandle file = FileAccessOpen(path, 0, 1, 0);
