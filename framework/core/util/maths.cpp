@@ -114,16 +114,8 @@ float ResolveAspect(float aspect) {
   return width > 0 ? static_cast<float>(GetScreenHeightSetting()) / static_cast<float>(width) : 1.0f;
 }
 
-Vector3 Difference(const Vector3 &a, const Vector3 &b) { return Vector3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-
-Vector3 Cross(const Vector3 &a, const Vector3 &b) {
-  return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-float Dot(const Vector3 &a, const Vector3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 Vector3 Normalized(const Vector3 &v) {
-  const float length = sqrtf(Dot(v, v));
+  const float length = sqrtf(VectorDot(v, v));
   return Vector3{v.x / length, v.y / length, v.z / length};
 }
 
@@ -235,16 +227,16 @@ int MakeOrthographicMatrix(Matrix4x4 *out, float height, float zNear, float zFar
 }
 
 int MakeLookAtMatrix(Matrix4x4 *out, const Vector3 *eye, const Vector3 *target, const Vector3 *up) {
-  const Vector3 z = Normalized(Difference(*target, *eye));
-  const Vector3 x = Normalized(Cross(*up, z));
-  const Vector3 y = Normalized(Cross(z, x));
+  const Vector3 z = Normalized(VectorDifference(*target, *eye));
+  const Vector3 x = Normalized(VectorCross(*up, z));
+  const Vector3 y = Normalized(VectorCross(z, x));
   const Vector3 axes[3] = {x, y, z};
   Matrix4x4 m = ZeroMatrix();
   for (int column = 0; column < 3; column++) {
     m.m[0][column] = axes[column].x;
     m.m[1][column] = axes[column].y;
     m.m[2][column] = axes[column].z;
-    m.m[3][column] = -Dot(axes[column], *eye);
+    m.m[3][column] = -VectorDot(axes[column], *eye);
   }
   m.m[3][3] = 1.0f;
   *out = m;
@@ -346,7 +338,7 @@ int NormalizeVector(Vector3 *out, const Vector3 *v) {
 }
 
 int SubtractVector(Vector3 *out, const Vector3 *a, const Vector3 *b) {
-  *out = Difference(*a, *b);
+  *out = VectorDifference(*a, *b);
   return 0;
 }
 
@@ -356,16 +348,16 @@ int AddVector(Vector3 *out, const Vector3 *a, const Vector3 *b) {
 }
 
 int CrossProduct(Vector3 *out, const Vector3 *a, const Vector3 *b) {
-  *out = Cross(*a, *b);
+  *out = VectorCross(*a, *b);
   return 0;
 }
 
 Vector3 *CrossVector3(Vector3 *out, const Vector3 *a, const Vector3 *b) {
-  *out = Cross(*a, *b);
+  *out = VectorCross(*a, *b);
   return out;
 }
 
-float DotProduct(const Vector3 *a, const Vector3 *b) { return Dot(*a, *b); }
+float DotProduct(const Vector3 *a, const Vector3 *b) { return VectorDot(*a, *b); }
 
 int TransformVector(Vector3 *out, const Vector3 *v, const Matrix4x4 *m) {
   float r[4];
@@ -414,7 +406,7 @@ Matrix4x4 GetInverseMatrix(Matrix4x4 m) {
 Vector3 GetNormalizedVector(Vector3 v) { return Normalized(v); }
 
 float GetVectorLength(Vector3 v) {
-  const float squared = Dot(v, v);
+  const float squared = VectorDot(v, v);
   return squared < kMinSquaredLength ? 0.0f : sqrtf(squared);
 }
 

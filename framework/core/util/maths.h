@@ -23,4 +23,13 @@ int MakeEulerMatrix(Matrix4x4 *out, int order, float x, float y, float z);
 // near a quarter turn of the middle axis (the angles are still written).
 int ExtractEuler(const Matrix4x4 *m, int order, float *x, float *y, float *z);
 
+// Value forms of the vector steps the framework's own geometry code chains.
+inline Vector3 VectorDifference(const Vector3 &a, const Vector3 &b) {
+  return Vector3{a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vector3 VectorCross(const Vector3 &a, const Vector3 &b) {
+  return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline float VectorDot(const Vector3 &a, const Vector3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
 #endif  // VELVANE_CORE_MATHS_H

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "core/debug/memory.h"
+#include "core/util/maths.h"
 
 namespace {
 
@@ -16,16 +17,10 @@ void *WorkAlloc(size_t count, size_t each) {
   return VV_ALLOC(count * each);
 }
 
-Vector3 Minus(const Vector3 &a, const Vector3 &b) { return Vector3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vector3 Cross(const Vector3 &a, const Vector3 &b) {
-  return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-float Dot(const Vector3 &a, const Vector3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 // v / |v|; a zero (or non-finite) length gives the zero vector rather
 // than NaN, so a zero-area triangle smooths with nothing.
 Vector3 Unit(const Vector3 &v) {
-  const float length = sqrtf(Dot(v, v));
+  const float length = sqrtf(VectorDot(v, v));
   if (!(length > 0.0f) || !isfinite(length)) return Vector3{0.0f, 0.0f, 0.0f};
   return Vector3{v.x / length, v.y / length, v.z / length};
 }
@@ -106,7 +101,7 @@ int WalkGroup(const NormalWalk &w, int startCorner, int group, Vector3 *sum) {
         const int u = corner / 3, j = corner % 3;
         if (w.stamp[u] == group) continue;
         if (pos[3 * u + (j + 1) % 3] != q && pos[3 * u + (j + 2) % 3] != q) continue;
-        const float d = Dot(w.faceNormals[u], w.faceNormals[current]);
+        const float d = VectorDot(w.faceNormals[u], w.faceNormals[current]);
         if (best < 0 || d > bestDot) {
           best = corner;
           bestDot = d;
@@ -207,7 +202,7 @@ int BuildMeshNormals(const ReadMesh *mesh, float smoothingAngle, MeshTriangles *
     const Vector3 &p0 = mesh->positions[tris->position[3 * t]];
     const Vector3 &p1 = mesh->positions[tris->position[3 * t + 1]];
     const Vector3 &p2 = mesh->positions[tris->position[3 * t + 2]];
-    faceNormals[t] = Unit(Cross(Minus(p1, p0), Minus(p2, p0)));
+    faceNormals[t] = Unit(VectorCross(VectorDifference(p1, p0), VectorDifference(p2, p0)));
     stamp[t] = -1;
   }
   for (int c = 0; c < cornerCount; c++) tris->normal[c] = -1;

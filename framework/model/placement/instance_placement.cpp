@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "core/debug/memory.h"
+#include "core/util/maths.h"
 #include "model/system/model_system.h"
 
 namespace {
@@ -34,10 +35,6 @@ void QuaternionByFactors(const float *q, Matrix34 *out) {
   for (int r = 0; r < 3; r++) out->m[r][3] = 0.0f;
 }
 
-Vector3 Cross(const Vector3 &a, const Vector3 &b) {
-  return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 Vector3 Normalised(const Vector3 &v) {
   Vector3 out = v;
   const float squared = v.x * v.x + v.y * v.y + v.z * v.z;
@@ -49,8 +46,8 @@ Vector3 Normalised(const Vector3 &v) {
 // about Z.
 void RotationFromAxes(const ModelInstance *instance, Matrix34 *out) {
   const Vector3 zAxis = Normalised(instance->rotationZAxis);
-  const Vector3 xAxis = Normalised(Cross(instance->rotationYAxis, zAxis));
-  const Vector3 yAxis = Cross(zAxis, xAxis);
+  const Vector3 xAxis = Normalised(VectorCross(instance->rotationYAxis, zAxis));
+  const Vector3 yAxis = VectorCross(zAxis, xAxis);
   Matrix34 axes = {{{xAxis.x, yAxis.x, zAxis.x, 0}, {xAxis.y, yAxis.y, zAxis.y, 0}, {xAxis.z, yAxis.z, zAxis.z, 0}}};
   Matrix34 twist;
   MakeModelRotationXYZ(&twist, 0.0f, 0.0f, instance->rotationTwist);
