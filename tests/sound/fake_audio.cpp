@@ -76,6 +76,7 @@ void ResetFake(void) {
   g_fake.enumerateResult = AUDIO_ENUM_DONE;
   g_fake.devices = {{"Primary Sound Driver", ""}, {"Fake Output", "fake.drv"}};
   g_fake.lockOverUnplayed = false;
+  g_fake.recording = true;
   g_fake.advancePerStatus = 0;
   g_fake.created.clear();
   g_fake.createdFormats.clear();
@@ -136,7 +137,7 @@ int FakeBuffer::Lock(uint32_t offset, uint32_t bytes, void **part1, uint32_t *si
                      void **part2, uint32_t *size2) {
   const uint32_t size = static_cast<uint32_t>(memory->bytes.size());
   if (FakeCallFails(FAKE_LOCK) || offset >= size || bytes > size) return -1;
-  if (playing) {
+  if (playing && g_fake.recording) {
     for (uint32_t i = 0; i < bytes; i++) {
       if (memory->unplayed[(offset + i) % size]) g_fake.lockOverUnplayed = true;
     }
@@ -151,6 +152,7 @@ int FakeBuffer::Lock(uint32_t offset, uint32_t bytes, void **part1, uint32_t *si
 
 int FakeBuffer::Unlock(void *part1, uint32_t size1, void *part2, uint32_t size2) {
   if (FakeCallFails(FAKE_UNLOCK)) return -1;
+  if (!g_fake.recording) return 0;
   unsigned char *base = memory->bytes.data();
   if (part1) std::fill_n(memory->unplayed.begin() + (static_cast<unsigned char *>(part1) - base), size1, 1);
   if (part2) std::fill_n(memory->unplayed.begin() + (static_cast<unsigned char *>(part2) - base), size2, 1);
@@ -195,6 +197,10 @@ int FakeBuffer::SetFormat(const WaveFormat *format) {
 
 void FakeBuffer::Advance(uint32_t bytes) {
   const uint32_t size = static_cast<uint32_t>(memory->bytes.size());
+  if (!g_fake.recording && looping && size) {
+    cursor = static_cast<uint32_t>((static_cast<uint64_t>(cursor) + bytes) % size);
+    return;
+  }
   for (uint32_t i = 0; i < bytes && playing && size; i++) {
     played.push_back(memory->bytes[cursor]);
     memory->unplayed[cursor] = 0;

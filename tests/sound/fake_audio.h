@@ -51,6 +51,8 @@ struct FakeAudio {
   int liveBuffers;
   int liveDevices;
   bool lockOverUnplayed;
+  // False: no play log and no overwrite check, for timing the engine.
+  bool recording;
   // Bytes each GetStatus call moves a playing buffer on (0: the test moves).
   uint32_t advancePerStatus;
   std::vector<AudioBufferDesc> created;  // descriptions of created buffers

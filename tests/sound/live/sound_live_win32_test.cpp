@@ -12,46 +12,12 @@
 
 #include "sound/core/sound_handles.h"
 #include "sound/core/sound_system.h"
+#include "sound/live/live_sound.h"
 #include "sound_fixture.h"
 #include "spine_support.h"
 #include "velvane.h"
 
 namespace {
-
-bool DirectSoundSwitchedOff(void) {
-  char value[256] = "";
-  GetEnvironmentVariableA("WINEDLLOVERRIDES", value, sizeof(value));
-  return strstr(value, "dsound=d") != nullptr;
-}
-
-enum Pumping { kPumpMessages, kWithoutPumping };
-
-// Waits up to limitMs for condition, pumping messages when asked.
-template <typename Condition>
-bool WaitFor(Condition condition, int limitMs, Pumping pumping = kPumpMessages) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > static_cast<DWORD>(limitMs)) return false;
-    if (pumping == kPumpMessages) PumpMessages();
-    Sleep(1);
-  }
-  return true;
-}
-
-// Every buffer's bytes, read back through a lock.
-Bytes ReadBack(SoundHandleRecord *record, int buffer) {
-  LockedRegion region;
-  const uint32_t size = static_cast<uint32_t>(record->pcmSize);
-  EXPECT_EQ(0, SoundBufferLock(&record->buffers[buffer], 0, size, &region));
-  Bytes out(static_cast<unsigned char *>(region.part1),
-            static_cast<unsigned char *>(region.part1) + region.size1);
-  if (region.part2) {
-    out.insert(out.end(), static_cast<unsigned char *>(region.part2),
-               static_cast<unsigned char *>(region.part2) + region.size2);
-  }
-  SoundBufferUnlock(&record->buffers[buffer], &region);
-  return out;
-}
 
 class LiveSoundTest : public testing::Test {
  protected:
