@@ -1,23 +1,24 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the Windows program and runs it: directly on
-# Windows-like hosts, else under Wine on a virtual display when there is none.
+# Sets up the machine, builds the game folder (pellacor.exe beside its
+# assets; build/win64/game) and runs the game in it, so saved data stays in
+# its Data folder: for a person when there is a display, else a scripted
+# run on a virtual display of its own (tests/e2e/pellacor_e2e.py: answers
+# the window question, ends the game with Escape and prints the saved
+# files), so the command always returns.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 "$(pwd)/tools/setup.sh"
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j "$(nproc)" --target velvane_demo
+cmake --build --preset win64 -j "$(nproc)" --target pellacor
 
-program="$(pwd)/build/win64/demo/velvane_demo.exe"
-workdir="$(pwd)/build/win64/run"
-mkdir -p "$workdir"
-cd "$workdir"
-export WINEPREFIX="${WINEPREFIX:-$(pwd)/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export LANG=ja_JP.UTF-8
+root="$(pwd)"
+game="$root/build/win64/game"
+export VELVANE_WINEPREFIX="${VELVANE_WINEPREFIX:-$(pwd)/build/win64/run/wineprefix}"
 if [[ -n "${DISPLAY:-}" ]]; then
-  /usr/lib/wine/wine64 "$program" "$@"
+  cd "$game"
+  # A person plays as long as they like: no watchdog.
+  VELVANE_TEST_TIMEOUT=0 "$root/tools/wine-run.sh" ./pellacor.exe "$@"
 else
-  xvfb-run -a -s '-screen 0 1024x768x24' /usr/lib/wine/wine64 "$program" "$@"
+  /usr/bin/python3 tests/e2e/pellacor_e2e.py "$game" --quick --work "$game"
 fi
-echo "Log written to $workdir/Log.txt"

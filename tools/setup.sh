@@ -25,8 +25,9 @@ readonly PACKAGES=(
     sox vorbis-tools
     # fetching and unpacking Debian source packages for tools/build-deps.sh
     dpkg-dev xz-utils file
-    # the game's asset scripts (tools/assets/) and their regeneration test
-    python3
+    # the game's asset scripts (tools/assets/) and their regeneration test;
+    # the end-to-end play drives and reads the screen (tests/e2e/)
+    python3 xdotool x11-apps
 )
 # Wine needs its recommended fonts and graphics/sound libraries to run
 # windowed programs, so these are installed with recommends.

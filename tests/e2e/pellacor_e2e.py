@@ -1,0 +1,372 @@
+#!/usr/bin/python3
+"""Plays the real pellacor.exe under Wine as a player would, and checks what
+it shows and what it saves.
+
+    pellacor_e2e.py GAME_DIR [--quick] [--work DIR] [--prefix DIR]
+
+GAME_DIR is the build's game folder: pellacor.exe beside its assets. The
+game is installed into a work folder (a fresh temporary one unless --work
+names one) and started through tools/wine-run.sh on an Xvfb display of its
+own (1024 x 768 x 24), with the Japanese locale; xdotool answers and
+clicks, xwd reads the screen. Nothing waits blind: every step polls the
+window list or a capture against a time limit, and a failure keeps the
+last capture (capture.xwd in the work folder).
+
+The full play installs a test stage (one paddle, a single block of one
+life three rows above it, no second stage) and a high score of 0; answers
+the window question No; clicks through title and tutorial; reads the
+panel's ball count 05; launches with a right click; waits for score and
+high score to read 10 (the digit cells, compared with Figure.png's cells
+pixel for pixel); ends with Escape; and checks the exit code and the bytes
+saved in Data/.
+
+--quick keeps the installed stages, answers the question No, ends the game
+with Escape and prints the saved files: a run that returns whatever the
+screen shows. Exit status 0 when everything held.
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tools", "assets"))
+
+import pictures  # noqa: E402  (the generated pictures, cell by cell)
+
+QUESTION_TITLE = "ウィンドウ設定"
+WINDOW_TITLE = "Pellacor"
+GAME_FOLDERS = ("Graph", "Model", "Music", "Script", "Sound")
+STEP_LIMIT = 60.0
+POLL = 0.1
+
+DIGIT_WIDTH, DIGIT_HEIGHT = 16, 24
+BALL_CELLS = [(560, 32), (576, 32)]
+SCORE_CELLS = [(496 + 16 * i, 176) for i in range(8)]
+HISCORE_CELLS = [(496 + 16 * i, 288) for i in range(8)]
+PANEL_X = 480
+
+HISCORE_TEN = bytes([0x0A, 0, 0, 0])
+INIT_VALUE = bytes([0xCD, 0xCC, 0x8C, 0x3F])
+DEFAULT_KEYS = [203, 200, 205, 208, 57, 44, 30, 45, 42, 1, 3, 2, 0, 13, 7, 5, 6, 8, 9]
+DEFAULT_KEY_BYTES = b"".join(struct.pack("<i", code) for code in DEFAULT_KEYS)
+
+
+class Failure(Exception):
+    pass
+
+
+def test_stage():
+    """15 x 15: the paddle's cell near the bottom, one block three rows up."""
+    grid = [["0"] * 15 for _ in range(15)]
+    grid[13][7] = "-1"
+    grid[10][7] = "1"
+    return "\n".join(",".join(row) for row in grid)
+
+
+def install(game_dir, work, quick):
+    """Copies the game into work (unless it runs in its own folder)."""
+    if os.path.realpath(game_dir) != os.path.realpath(work):
+        shutil.copy2(os.path.join(game_dir, "pellacor.exe"), work)
+        for folder in GAME_FOLDERS:
+            shutil.copytree(os.path.join(game_dir, folder), os.path.join(work, folder),
+                            dirs_exist_ok=True)
+    os.makedirs(os.path.join(work, "Data"), exist_ok=True)
+    if quick:
+        return
+    stages = os.path.join(work, "Script", "Stage")
+    for name in os.listdir(stages):
+        os.remove(os.path.join(stages, name))
+    with open(os.path.join(stages, "1.csv"), "wb") as out:
+        out.write(test_stage().encode("ascii"))
+    with open(os.path.join(work, "Data", "HiScore.dat"), "wb") as out:
+        out.write(bytes(4))
+
+
+class Display:
+    """A private Xvfb, its number read back from the server itself."""
+
+    def __init__(self):
+        read, write = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            self.server.kill()
+            raise Failure("Xvfb did not start")
+        self.name = ":" + number
+
+    def close(self):
+        self.server.terminate()
+        self.server.wait()
+
+
+class Session:
+    def __init__(self, work, display, prefix):
+        self.work = work
+        self.env = dict(os.environ, DISPLAY=display.name, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8",
+                        VELVANE_TEST_TIMEOUT="600")
+        # The prefix wine-run.sh makes and the Wine server waited for below.
+        prefix = prefix or os.environ.get("VELVANE_WINEPREFIX") or os.path.join(work, "wineprefix")
+        self.env["VELVANE_WINEPREFIX"] = prefix
+        self.env["WINEPREFIX"] = prefix
+        self.game = subprocess.Popen([os.path.join(ROOT, "tools", "wine-run.sh"),
+                                      os.path.join(work, "pellacor.exe")],
+                                     cwd=work, env=self.env, start_new_session=True)
+        self.last_capture = None
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        return result.stdout.decode("utf-8", "replace").split()
+
+    def poll(self, what, check, limit=STEP_LIMIT, game_may_end=False):
+        """check() until it gives something; Failure after limit seconds."""
+        end = time.monotonic() + limit
+        while time.monotonic() < end:
+            if not game_may_end and self.game.poll() is not None:
+                raise Failure("the game ended (%d) while waiting for %s" % (self.game.returncode, what))
+            found = check()
+            if found:
+                return found
+            time.sleep(POLL)
+        raise Failure("no %s within %d s" % (what, limit))
+
+    def window(self, title):
+        ids = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title)
+        return ids[0] if ids else None
+
+    def focus(self, window):
+        self.xdotool("windowraise", window)
+        self.xdotool("windowfocus", "--sync", window)
+
+    def answer_question_no(self):
+        box = self.poll("the window question", lambda: self.window(QUESTION_TITLE))
+        self.focus(box)
+        self.xdotool("key", "--clearmodifiers", "Tab", "Return")
+        self.poll("the question to close", lambda: self.window(QUESTION_TITLE) is None)
+
+    def focus_game(self):
+        window = self.poll("the game window", lambda: self.window(WINDOW_TITLE))
+        self.focus(window)
+        self.xdotool("mousemove", "--window", window, 320, 240)
+        return window
+
+    def capture(self):
+        """The screen, or None when xwd failed (a window it was reading went)."""
+        result = subprocess.run(["xwd", "-root", "-silent"], env=self.env,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if result.returncode != 0:
+            return None
+        self.last_capture = result.stdout
+        return Screen(result.stdout)
+
+    def end_with_escape(self):
+        def ended():
+            if self.game.poll() is not None:
+                return True
+            self.xdotool("key", "Escape")
+            return False
+        self.poll("the game to end", ended, game_may_end=True)
+        return self.game.returncode
+
+    def keep_capture(self):
+        if self.last_capture:
+            with open(os.path.join(self.work, "capture.xwd"), "wb") as out:
+                out.write(self.last_capture)
+
+    def wait_for_wine(self):
+        """Lets the prefix's Wine server end before its display goes."""
+        for server in ("/usr/lib/wine/wineserver", "/usr/lib/wine/wineserver64"):
+            if os.path.exists(server):
+                try:
+                    subprocess.run([server, "-w"], env=self.env, timeout=30)
+                except subprocess.TimeoutExpired:
+                    pass
+                return
+
+    def stop(self):
+        """Ends the runner and the Wine loader it started (its own group)."""
+        if self.game.poll() is None:
+            os.killpg(self.game.pid, signal.SIGTERM)
+            try:
+                self.game.wait(20)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.game.pid, signal.SIGKILL)
+                self.game.wait()
+
+
+class Screen:
+    """An xwd capture of the root window (ZPixmap, depth 24)."""
+
+    def __init__(self, data):
+        fields = struct.unpack(">25I", data[:100])
+        header_size, version, pixmap_format, depth, width, height = fields[:6]
+        byte_order, bytes_per_line = fields[7], fields[12]
+        red_mask, green_mask, blue_mask = fields[14:17]
+        colours = fields[19]
+        # Depth 24 is stored in 32-bit pixels, whatever bits_per_pixel says.
+        if version != 7 or pixmap_format != 2 or depth != 24 or bytes_per_line < width * 4:
+            raise Failure("unexpected capture format (version %d, format %d, depth %d)"
+                          % (version, pixmap_format, depth))
+        self.width, self.height = width, height
+        self.pixels = data[header_size + colours * 12:]
+        self.stride = bytes_per_line
+        self.order = "<" if byte_order == 0 else ">"
+        self.shifts = [(mask, (mask & -mask).bit_length() - 1)
+                       for mask in (red_mask, green_mask, blue_mask)]
+
+    def pixel(self, x, y):
+        value = struct.unpack_from(self.order + "I", self.pixels, y * self.stride + x * 4)[0]
+        return tuple((value & mask) >> shift for mask, shift in self.shifts)
+
+    def find_square(self, colour, size=8):
+        """Top-left of the first size x size square of exactly colour."""
+        for y in range(0, self.height - size + 1):
+            for x in range(0, self.width - size + 1, size):
+                if self.pixel(x, y) != colour:
+                    continue
+                left = x
+                while left > 0 and self.pixel(left - 1, y) == colour:
+                    left -= 1
+                if all(self.pixel(left + i, y + j) == colour
+                       for i in range(size) for j in range(size)):
+                    return (left, y)
+        return None
+
+    def cell(self, x, y):
+        return [[self.pixel(x + i, y + j) for i in range(DIGIT_WIDTH)] for j in range(DIGIT_HEIGHT)]
+
+
+def figure_cells():
+    figure = pictures.figure()
+    return [[row[d * DIGIT_WIDTH:(d + 1) * DIGIT_WIDTH] for row in figure.rows]
+            for d in range(10)]
+
+
+def read_number(screen, origin, cells, digits):
+    """The digits the cells show exactly, or None when one is no digit."""
+    if not screen:
+        return None
+    text = ""
+    for (x, y) in cells:
+        shown = screen.cell(origin[0] + x, origin[1] + y)
+        matches = [d for d in range(10) if digits[d] == shown]
+        if not matches:
+            return None
+        text += str(matches[0])
+    return text
+
+
+def client_origin(screen, name, offset=(0, 0)):
+    found = screen.find_square(pictures.MARKERS[name])
+    if not found:
+        return None
+    return (found[0] - offset[0], found[1] - offset[1])
+
+
+def play(session):
+    session.answer_question_no()
+    session.focus_game()
+    digits = figure_cells()
+    last_click = [0.0]
+
+    def into_stage():
+        screen = session.capture()
+        if not screen:
+            return None
+        stage = client_origin(screen, "Stage", (PANEL_X, 0))
+        if stage:
+            return stage
+        # A click in a fade is ignored: click again only on a picture
+        # fully shown, at most once a second.
+        if (client_origin(screen, "Title") or client_origin(screen, "Tutorial")) and \
+                time.monotonic() - last_click[0] > 1.0:
+            session.xdotool("click", 1)
+            last_click[0] = time.monotonic()
+        return None
+
+    origin = session.poll("the stage panel", into_stage)
+    session.poll("balls 05", lambda: read_number(session.capture(), origin, BALL_CELLS, digits) == "05")
+    session.xdotool("click", 3)
+
+    def scored():
+        screen = session.capture()
+        score = read_number(screen, origin, SCORE_CELLS, digits)
+        high = read_number(screen, origin, HISCORE_CELLS, digits)
+        balls = read_number(screen, origin, BALL_CELLS, digits)
+        return score == "00000010" and high == "00000010" and balls is not None
+
+    session.poll("score and high score 10 in Figure.png's digits", scored)
+
+
+def check_saved(work):
+    data = os.path.join(work, "Data")
+    expected = {"HiScore.dat": HISCORE_TEN, "Init.dat": INIT_VALUE, "KeyConfig.dat": DEFAULT_KEY_BYTES}
+    problems = []
+    for name, want in expected.items():
+        path = os.path.join(data, name)
+        got = open(path, "rb").read() if os.path.exists(path) else None
+        if got != want:
+            problems.append("%s holds %s, not %s" % (name, got.hex(" ") if got is not None else "nothing",
+                                                    want.hex(" ")))
+    if problems:
+        raise Failure("; ".join(problems))
+
+
+def print_saved(work):
+    data = os.path.join(work, "Data")
+    for name in sorted(os.listdir(data)):
+        with open(os.path.join(data, name), "rb") as saved:
+            print("Data/%s: %s" % (name, saved.read().hex(" ")))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("game_dir")
+    parser.add_argument("--quick", action="store_true")
+    parser.add_argument("--work")
+    parser.add_argument("--prefix")
+    args = parser.parse_args()
+    work = os.path.abspath(args.work or tempfile.mkdtemp(prefix="pellacor-e2e-"))
+    if not args.quick and os.path.realpath(work) == os.path.realpath(args.game_dir):
+        parser.error("the full play installs its own stage: give it a work folder of its own")
+    os.makedirs(work, exist_ok=True)
+    install(os.path.abspath(args.game_dir), work, args.quick)
+    display = Display()
+    session = Session(work, display, args.prefix)
+    try:
+        if args.quick:
+            session.answer_question_no()
+            session.focus_game()
+        else:
+            play(session)
+        code = session.end_with_escape()
+        if code != 0:
+            raise Failure("the game ended with %d" % code)
+        if not args.quick:
+            check_saved(work)
+        print_saved(work)
+    except Failure as failure:
+        session.keep_capture()
+        print("pellacor_e2e: %s (work folder %s)" % (failure, work), file=sys.stderr)
+        return 1
+    finally:
+        session.stop()
+        session.wait_for_wine()
+        display.close()
+    print("pellacor_e2e: passed (work folder %s)" % work)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
