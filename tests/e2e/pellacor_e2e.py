@@ -125,8 +125,13 @@ class Session:
         self.last_capture = None
 
     def xdotool(self, *args):
-        result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        """xdotool's words; none when it fails or hangs (a --sync that never
+        sees its event), so the poll around it decides."""
+        try:
+            result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env,
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
+        except subprocess.TimeoutExpired:
+            return []
         return result.stdout.decode("utf-8", "replace").split()
 
     def poll(self, what, check, limit=STEP_LIMIT, game_may_end=False):
@@ -364,7 +369,9 @@ def main():
         session.stop()
         session.wait_for_wine()
         display.close()
-    print("pellacor_e2e: passed (work folder %s)" % work)
+    if not args.work:
+        shutil.rmtree(work, ignore_errors=True)
+    print("pellacor_e2e: passed")
     return 0
 
 
