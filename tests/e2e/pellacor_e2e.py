@@ -35,6 +35,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # no cache folder beside the scripts
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "tools", "assets"))
 
