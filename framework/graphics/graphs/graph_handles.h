@@ -1,4 +1,5 @@
-// Graph handles: what graphics start-up and shut-down ask of them.
+// Graph handles: the table, the records' life and what graphics start-up,
+// shut-down and restore ask of them.
 #ifndef VELVANE_GRAPHICS_GRAPH_HANDLES_H
 #define VELVANE_GRAPHICS_GRAPH_HANDLES_H
 
@@ -6,8 +7,18 @@ struct GfxTexture;
 
 // Graph count and highest used slot back to 0.
 void ResetGraphTableCounts(void);
-// Deletes every graph handle; 0.
-int DeleteAllGraphHandles(void);
+// A new handle with an empty record; a full table or no memory ends the
+// process.
+int AddGraphHandle(void);
+// The slot after the last one that can hold a live graph (0 when none).
+int GetGraphSlotLimit(void);
+// The handle of the live graph in a slot, or -1.
+int GetGraphHandleInSlot(int slot);
+// Stores the flag pointer and sets *flag to 0; 0 / -1.
+int SetGraphDeleteNotice(int handle, int *flag);
+// Replaces the graph's restore source: a new one naming file (its full
+// path), the one of graph from (shared), or none. 0 / -1.
+int SetGraphRestoreSource(int handle, const char *file, int from);
 // Refills every graph's image from its source after a device rebuild; 0.
 int RestoreAllGraphs(void);
 // The texture a graph handle draws with; null for a handle that names none.
