@@ -4,7 +4,10 @@
 
 #include "graphics/device/screen_readback.h"
 
-int ReadScreenDcPixels(int x, int y, int width, int height, uint32_t *out) {
+namespace {
+
+// window null: the whole display.
+int ReadDcPixels(HWND window, int x, int y, int width, int height, uint32_t *out) {
   if (!out || width <= 0 || height <= 0) return -1;
   BITMAPINFO info;
   memset(&info, 0, sizeof info);
@@ -15,7 +18,7 @@ int ReadScreenDcPixels(int x, int y, int width, int height, uint32_t *out) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void *bits = NULL;
-  HDC screen = GetDC(NULL);
+  HDC screen = GetDC(window);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
   int result = -1;
@@ -31,6 +34,17 @@ int ReadScreenDcPixels(int x, int y, int width, int height, uint32_t *out) {
   }
   if (bitmap) DeleteObject(bitmap);
   if (memory) DeleteDC(memory);
-  ReleaseDC(NULL, screen);
+  ReleaseDC(window, screen);
   return result;
+}
+
+}  // namespace
+
+int ReadScreenDcPixels(int x, int y, int width, int height, uint32_t *out) {
+  return ReadDcPixels(NULL, x, y, width, height, out);
+}
+
+int ReadWindowDcPixels(void *window, int x, int y, int width, int height, uint32_t *out) {
+  if (!window) return -1;
+  return ReadDcPixels(static_cast<HWND>(window), x, y, width, height, out);
 }
