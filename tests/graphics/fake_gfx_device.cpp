@@ -289,6 +289,15 @@ int FakeGfxDevice::LockSurface(GfxSurface *surface, const GfxRect *rect, int rea
   FakeGfxObject *object = Object(surface);
   if (Record("LockSurface", Format("readOnly=%d", readOnly)) || !object) return -1;
   const int left = rect ? rect->left : 0, top = rect ? rect->top : 0;
+  if (object->parent) {
+    FakeGfxObject *texture = object->parent;
+    const int pitch = texture->LevelPitch(object->level);
+    out->bits = texture->Level(object->level).data() +
+                PixelOffset(texture->format, pitch, left, top);
+    out->pitch = pitch;
+    out->slicePitch = 0;
+    return 0;
+  }
   out->bits = object->pixels.data() + static_cast<size_t>(top) * object->pitch +
               static_cast<size_t>(left) * BytesPerPixel(object->format);
   out->pitch = object->pitch;
@@ -540,6 +549,134 @@ void FakeGfxDevice::UnlockTexture(GfxTexture *) { Record("UnlockTexture"); }
 void FakeGfxDevice::ReleaseTexture(GfxTexture *texture) {
   Record("ReleaseTexture");
   Release(texture);
+}
+
+int FakeGfxDevice::RowBytes(int format, int width) {
+  switch (format) {
+    case GFX_FMT_DXT1:
+      return (width + 3) / 4 * 8;
+    case GFX_FMT_DXT2:
+    case GFX_FMT_DXT3:
+    case GFX_FMT_DXT4:
+    case GFX_FMT_DXT5:
+      return (width + 3) / 4 * 16;
+    default:
+      return width * BytesPerPixel(format);
+  }
+}
+
+bool FakeGfxDevice::IsBlockFormat(int format) {
+  return format == GFX_FMT_DXT1 || format == GFX_FMT_DXT2 || format == GFX_FMT_DXT3 ||
+         format == GFX_FMT_DXT4 || format == GFX_FMT_DXT5;
+}
+
+size_t FakeGfxDevice::PixelOffset(int format, int pitch, int x, int y) {
+  const bool blocks = IsBlockFormat(format);
+  if (blocks) {
+    return static_cast<size_t>(y / 4) * pitch + static_cast<size_t>(RowBytes(format, x));
+  }
+  return static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * BytesPerPixel(format);
+}
+
+int FakeGfxDevice::CreateGraphTexture(const GfxTextureDesc *desc, GfxTexture **out) {
+  if (Record("CreateGraphTexture",
+             Format("%dx%d levels=%d fmt=%d usage=%d pool=%d", desc->width, desc->height,
+                    desc->levels, desc->format, desc->usage, desc->pool))) {
+    return -1;
+  }
+  FakeGfxObject *object = Make("texture", desc->width, desc->height, desc->format);
+  const bool blocks = IsBlockFormat(desc->format);
+  object->pool = desc->pool;
+  object->usage = desc->usage;
+  object->pitch = RowBytes(desc->format, desc->width);
+  object->pixels.assign(
+      static_cast<size_t>(object->pitch) * (blocks ? (desc->height + 3) / 4 : desc->height),
+      0xCD);
+  int w = desc->width, h = desc->height;
+  for (int level = 1; level < desc->levels; level++) {
+    w = w > 1 ? w / 2 : 1;
+    h = h > 1 ? h / 2 : 1;
+    const int pitch = RowBytes(desc->format, w);
+    object->mipPitches.push_back(pitch);
+    object->mips.emplace_back(static_cast<size_t>(pitch) * (blocks ? (h + 3) / 4 : h), 0xCD);
+  }
+  *out = reinterpret_cast<GfxTexture *>(object);
+  return 0;
+}
+
+int FakeGfxDevice::LockTextureLevel(GfxTexture *texture, int level, const GfxRect *rect,
+                                    GfxLocked *out) {
+  FakeGfxObject *object = Object(texture);
+  std::string args = Format("level=%d", level);
+  if (rect) args += Format(" %d,%d-%d,%d", rect->left, rect->top, rect->right, rect->bottom);
+  if (Record("LockTextureLevel", args) || !object) return -1;
+  if (object->pool == GFX_POOL_DEFAULT && !(object->usage & GFX_USAGE_DYNAMIC)) return -1;
+  const int pitch = object->LevelPitch(level);
+  out->bits = object->Level(level).data() +
+              (rect ? PixelOffset(object->format, pitch, rect->left, rect->top) : 0);
+  out->pitch = pitch;
+  out->slicePitch = 0;
+  return 0;
+}
+
+void FakeGfxDevice::UnlockTextureLevel(GfxTexture *, int level) {
+  Record("UnlockTextureLevel", Format("level=%d", level));
+}
+
+int FakeGfxDevice::GetTextureSurface(GfxTexture *texture, int level, GfxSurface **out) {
+  FakeGfxObject *object = Object(texture);
+  if (Record("GetTextureSurface", Format("level=%d", level)) || !object) return -1;
+  FakeGfxObject *surface = Make("surface", 0, 0, object->format);
+  surface->width = object->width >> level;
+  surface->height = object->height >> level;
+  surface->parent = object;
+  surface->level = level;
+  *out = reinterpret_cast<GfxSurface *>(surface);
+  return 0;
+}
+
+int FakeGfxDevice::UpdateTexture(GfxTexture *source, GfxTexture *dest) {
+  FakeGfxObject *from = Object(source), *to = Object(dest);
+  if (Record("UpdateTexture") || !from || !to || from->pool != GFX_POOL_SYSTEM) return -1;
+  to->pixels = from->pixels;
+  to->mips = from->mips;
+  return 0;
+}
+
+int FakeGfxDevice::UpdateSurface(GfxSurface *source, const GfxRect *rect, GfxSurface *dest,
+                                 int x, int y) {
+  FakeGfxObject *from = Object(source), *to = Object(dest);
+  if (Record("UpdateSurface", Format("to %d,%d", x, y)) || !from || !to) return -1;
+  FakeGfxObject *target = to->parent ? to->parent : to;
+  const int bytes = BytesPerPixel(from->format);
+  const GfxRect whole = {0, 0, from->width, from->height};
+  const GfxRect &r = rect ? *rect : whole;
+  for (int row = r.top; row < r.bottom; row++) {
+    memcpy(target->pixels.data() + PixelOffset(target->format, target->pitch, x, y + row - r.top),
+           from->pixels.data() + PixelOffset(from->format, from->pitch, r.left, row),
+           static_cast<size_t>(r.right - r.left) * bytes);
+  }
+  return 0;
+}
+
+int FakeGfxDevice::ColorFill(GfxSurface *surface, const GfxRect *rect, uint32_t color) {
+  FakeGfxObject *object = Object(surface);
+  if (Record("ColorFill", Format("%08x", color)) || !object) return -1;
+  FakeGfxObject *target = object->parent ? object->parent : object;
+  const GfxRect whole = {0, 0, target->width, target->height};
+  const GfxRect &r = rect ? *rect : whole;
+  const int bytes = BytesPerPixel(target->format);
+  uint32_t value = color;
+  if (bytes == 2) {
+    value = ((color >> 8) & 0xF800) | ((color >> 5) & 0x07E0) | ((color >> 3) & 0x001F);
+  }
+  for (int y = r.top; y < r.bottom; y++) {
+    for (int x = r.left; x < r.right; x++) {
+      memcpy(target->pixels.data() + PixelOffset(target->format, target->pitch, x, y), &value,
+             static_cast<size_t>(bytes));
+    }
+  }
+  return 0;
 }
 
 void FakeGfxDevice::SetDrawTargetTimer(int on) {

@@ -21,6 +21,18 @@ struct FakeGfxObject {
   int pitch = 0;
   std::vector<uint8_t> pixels;
   int released = 0;
+  // Graph textures: levels 1 and on after level 0 (pixels), with their
+  // pitches; the pool and usage they were made with.
+  std::vector<std::vector<uint8_t>> mips;
+  std::vector<int> mipPitches;
+  int pool = 0;
+  int usage = 0;
+  // A texture level's surface: the texture and level it shows.
+  FakeGfxObject *parent = nullptr;
+  int level = 0;
+  // The bytes and pitch of a level (0: pixels).
+  std::vector<uint8_t> &Level(int n) { return n == 0 ? pixels : mips[static_cast<size_t>(n) - 1]; }
+  int LevelPitch(int n) const { return n == 0 ? pitch : mipPitches[static_cast<size_t>(n) - 1]; }
 };
 
 // A clock that moves only when asked: each vertical-blank wait advances it
@@ -196,6 +208,20 @@ class FakeGfxDevice : public GfxDevice {
   int LockTexture(GfxTexture *texture, GfxLocked *out) override;
   void UnlockTexture(GfxTexture *texture) override;
   void ReleaseTexture(GfxTexture *texture) override;
+  int CreateGraphTexture(const GfxTextureDesc *desc, GfxTexture **out) override;
+  int LockTextureLevel(GfxTexture *texture, int level, const GfxRect *rect,
+                       GfxLocked *out) override;
+  void UnlockTextureLevel(GfxTexture *texture, int level) override;
+  int GetTextureSurface(GfxTexture *texture, int level, GfxSurface **out) override;
+  int UpdateTexture(GfxTexture *source, GfxTexture *dest) override;
+  int UpdateSurface(GfxSurface *source, const GfxRect *rect, GfxSurface *dest, int x,
+                    int y) override;
+  int ColorFill(GfxSurface *surface, const GfxRect *rect, uint32_t color) override;
+  // Bytes of a row of width pixels of a format (DXT: a row of 4 x 4 blocks),
+  // and the offset of pixel (x, y) inside a level of that pitch.
+  static int RowBytes(int format, int width);
+  static size_t PixelOffset(int format, int pitch, int x, int y);
+  static bool IsBlockFormat(int format);
 
   // The device's states as the calls left them.
   FakeDeviceMirror mirror;

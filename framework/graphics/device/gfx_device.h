@@ -106,6 +106,7 @@ struct GfxCaps {
   uint32_t vertexShaderVersion;  // D3DCAPS9 version words
   uint32_t pixelShaderVersion;
   uint32_t primitiveMiscCaps;
+  int textureSquareOnly;  // textures must be square
   int maxTextureWidth;  // as reported (0 possible)
   int maxTextureHeight;
   int adapterHasR5G6B5Modes;  // the adapter lists an R5G6B5 display mode
@@ -134,6 +135,23 @@ struct GfxPresentParams {
 
 struct GfxRect {
   int left, top, right, bottom;
+};
+
+// Where a graph texture lives and what it is for.
+enum {
+  GFX_POOL_DEFAULT = 0,
+  GFX_POOL_MANAGED = 1,
+  GFX_POOL_SYSTEM = 2,
+  GFX_USAGE_RENDER_TARGET = 1,
+  GFX_USAGE_DYNAMIC = 2
+};
+
+struct GfxTextureDesc {
+  int width, height;
+  int levels;  // mip-map levels, at least 1
+  int format;
+  int usage;  // GFX_USAGE_ flags
+  int pool;   // GFX_POOL_
 };
 
 // A locked surface or volume: the first byte and the distance between rows
@@ -261,6 +279,23 @@ class GfxDevice {
   virtual int LockTexture(GfxTexture *texture, GfxLocked *out) = 0;
   virtual void UnlockTexture(GfxTexture *texture) = 0;
   virtual void ReleaseTexture(GfxTexture *texture) = 0;
+
+  // Graph textures: any levels, pool and usage; 0 / -1.
+  virtual int CreateGraphTexture(const GfxTextureDesc *desc, GfxTexture **out) = 0;
+  // Locks rect (null: whole) of one level; 0 / -1.
+  virtual int LockTextureLevel(GfxTexture *texture, int level, const GfxRect *rect,
+                               GfxLocked *out) = 0;
+  virtual void UnlockTextureLevel(GfxTexture *texture, int level) = 0;
+  // A level's surface, a reference of its own; 0 / -1.
+  virtual int GetTextureSurface(GfxTexture *texture, int level, GfxSurface **out) = 0;
+  // Copies a system-memory texture into a video texture of the same size; 0 / -1.
+  virtual int UpdateTexture(GfxTexture *source, GfxTexture *dest) = 0;
+  // Copies rect (null: whole) of a system-memory surface to (x, y) of a
+  // video surface; 0 / -1.
+  virtual int UpdateSurface(GfxSurface *source, const GfxRect *rect, GfxSurface *dest, int x,
+                            int y) = 0;
+  // Fills rect (null: whole) of a render-target surface with an ARGB colour; 0 / -1.
+  virtual int ColorFill(GfxSurface *surface, const GfxRect *rect, uint32_t color) = 0;
 };
 
 // Time as the frame pacing and the measurements see it.

@@ -143,6 +143,7 @@ class Win32GfxDevice : public GfxDevice {
       caps->vertexShaderVersion = deviceCaps.VertexShaderVersion;
       caps->pixelShaderVersion = deviceCaps.PixelShaderVersion;
       caps->primitiveMiscCaps = deviceCaps.PrimitiveMiscCaps;
+      caps->textureSquareOnly = (deviceCaps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) ? 1 : 0;
       caps->maxTextureWidth = static_cast<int>(deviceCaps.MaxTextureWidth);
       caps->maxTextureHeight = static_cast<int>(deviceCaps.MaxTextureHeight);
     }
@@ -465,6 +466,60 @@ class Win32GfxDevice : public GfxDevice {
   }
   void UnlockTexture(GfxTexture *texture) override { AsTexture(texture)->UnlockRect(0); }
   void ReleaseTexture(GfxTexture *texture) override { AsTexture(texture)->Release(); }
+  int CreateGraphTexture(const GfxTextureDesc *desc, GfxTexture **out) override {
+    static const D3DPOOL kPools[] = {D3DPOOL_DEFAULT, D3DPOOL_MANAGED, D3DPOOL_SYSTEMMEM};
+    DWORD usage = 0;
+    if (desc->usage & GFX_USAGE_RENDER_TARGET) usage |= D3DUSAGE_RENDERTARGET;
+    if (desc->usage & GFX_USAGE_DYNAMIC) usage |= D3DUSAGE_DYNAMIC;
+    IDirect3DTexture9 *texture = NULL;
+    if (FAILED(device_->CreateTexture(static_cast<UINT>(desc->width),
+                                      static_cast<UINT>(desc->height),
+                                      static_cast<UINT>(desc->levels), usage,
+                                      static_cast<D3DFORMAT>(desc->format),
+                                      kPools[desc->pool], &texture, NULL))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxTexture *>(texture);
+    return 0;
+  }
+  int LockTextureLevel(GfxTexture *texture, int level, const GfxRect *rect,
+                       GfxLocked *out) override {
+    RECT area;
+    D3DLOCKED_RECT locked;
+    if (FAILED(AsTexture(texture)->LockRect(static_cast<UINT>(level), &locked,
+                                            AsRect(rect, &area), 0))) {
+      return -1;
+    }
+    out->bits = static_cast<uint8_t *>(locked.pBits);
+    out->pitch = locked.Pitch;
+    out->slicePitch = 0;
+    return 0;
+  }
+  void UnlockTextureLevel(GfxTexture *texture, int level) override {
+    AsTexture(texture)->UnlockRect(static_cast<UINT>(level));
+  }
+  int GetTextureSurface(GfxTexture *texture, int level, GfxSurface **out) override {
+    IDirect3DSurface9 *surface = NULL;
+    if (FAILED(AsTexture(texture)->GetSurfaceLevel(static_cast<UINT>(level), &surface))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxSurface *>(surface);
+    return 0;
+  }
+  int UpdateTexture(GfxTexture *source, GfxTexture *dest) override {
+    return Result(device_->UpdateTexture(AsTexture(source), AsTexture(dest)));
+  }
+  int UpdateSurface(GfxSurface *source, const GfxRect *rect, GfxSurface *dest, int x,
+                    int y) override {
+    RECT area;
+    POINT point = {x, y};
+    return Result(
+        device_->UpdateSurface(AsSurface(source), AsRect(rect, &area), AsSurface(dest), &point));
+  }
+  int ColorFill(GfxSurface *surface, const GfxRect *rect, uint32_t color) override {
+    RECT area;
+    return Result(device_->ColorFill(AsSurface(surface), AsRect(rect, &area), color));
+  }
 
  private:
   FARPROC Entry(const char *name) { return library_ ? GetProcAddress(library_, name) : NULL; }

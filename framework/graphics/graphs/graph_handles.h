@@ -21,6 +21,11 @@ int SetGraphDeleteNotice(int handle, int *flag);
 int SetGraphRestoreSource(int handle, const char *file, int from);
 // Refills every graph's image from its source after a device rebuild; 0.
 int RestoreAllGraphs(void);
+// Releases the textures of every hardware image (device loss); 0.
+int ReleaseAllGraphTextures(void);
+// Recreates (cleared) the textures every hardware image lacks; 0, or -1
+// when one could not be made.
+int CreateAllGraphTextures(void);
 // The texture a graph handle draws with; null for a handle that names none.
 GfxTexture *GetGraphTexture(int handle);
 

@@ -1,0 +1,198 @@
+// Graphs on the real device and on the software path: pictures made from
+// base images read back equal to the image (one texture, and several under
+// a small maximum texture size), and draw-target graphs filled and copied
+// from the screen read back through their render-target surface.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string.h>
+
+#include "graphics/device/direct3d_state.h"
+#include "graphics/device/direct3d_init.h"
+#include "graphics/device/graphics_system.h"
+#include "graphics/device/screen_settings.h"
+#include "graphics/draw/draw_settings.h"
+#include "graphics/draw/draw_target.h"
+#include "graphics/graphs/graph_create.h"
+#include "graphics/graphs/graph_handles.h"
+#include "graphics/graphs/graph_images.h"
+#include "graphics/graphs/graph_load.h"
+#include "graphics/graphs/graph_records.h"
+#include "graphics/state/render_state_cache.h"
+#include "graphics/state/vertex_batch.h"
+#include "softrender/softrender.h"
+#include "spine_support.h"
+#include "velvane.h"
+
+namespace {
+
+uint32_t Pattern(int x, int y) {
+  return 0xFF000000u | (static_cast<uint32_t>(x * 7 & 0xFF) << 16) |
+         (static_cast<uint32_t>(y * 13 & 0xFF) << 8) | static_cast<uint32_t>((x + y) & 0xFF);
+}
+
+BASEIMAGE PatternImage(int w, int h) {
+  BASEIMAGE image;
+  memset(&image, 0, sizeof image);
+  CreateXrgb32BaseImage(w, h, &image);
+  for (int y = 0; y < h; y++) {
+    for (int x = 0; x < w; x++) {
+      const uint32_t v = Pattern(x, y);
+      memcpy(static_cast<uint8_t *>(image.pixels) + y * image.pitch + x * 4, &v, 4);
+    }
+  }
+  return image;
+}
+
+// 0x00RRGGBB of a pixel of a format.
+uint32_t Rgb(const PixelFormat *format, const uint8_t *p) {
+  uint32_t value = 0;
+  memcpy(&value, p, format->bytesPerPixel);
+  int r = 0, g = 0, b = 0;
+  UnpackPixelColor(format, value, &r, &g, &b, nullptr);
+  return static_cast<uint32_t>(r << 16 | g << 8 | b);
+}
+
+uint32_t Quantised(uint32_t argb, const PixelFormat *format) {
+  const uint32_t packed = PackColorToPixel(format, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF,
+                                           argb & 0xFF, 255);
+  uint8_t bytes[4];
+  memcpy(bytes, &packed, 4);
+  return Rgb(format, bytes);
+}
+
+class GraphsTest : public testing::TestWithParam<int> {
+ protected:
+  static void SetUpTestSuite() { EnterPrivateDirectory("graphics-graphs"); }
+  void SetUp() override {
+    software = GetParam();
+    SetUseHardwareRendering(software ? 0 : 1);
+    ASSERT_EQ(0, StartFrameworkWindowed());
+    ASSERT_EQ(software ? 0 : 1, IsHardwareRenderingActive());
+  }
+  void TearDown() override {
+    EndFramework();
+    g_gfxTestSwitches.capsOverride = nullptr;
+    SetUseHardwareRendering(1);
+  }
+  // Reads the graph's picture back: texture graphs through their
+  // system-memory copy, draw targets through a system surface, software
+  // graphs from their MEMIMG; checks it equals expected(x, y).
+  template <typename F>
+  void ExpectPicture(int handle, F expected) {
+    const GraphRecord *graph = GetGraphRecord(handle);
+    ASSERT_NE(nullptr, graph);
+    if (software) {
+      const MEMIMG &view = graph->memImage;
+      for (int y = 0; y < graph->height; y++) {
+        for (int x = 0; x < graph->width; x++) {
+          const uint8_t *p = view.pixels + y * view.base->pitch + x * view.base->format->bytesPerPixel;
+          ASSERT_EQ(Quantised(expected(x, y), view.base->format), Rgb(view.base->format, p))
+              << x << "," << y;
+        }
+      }
+      return;
+    }
+    GfxDevice *device = GetGfxDevice();
+    const SharedGraphImage *image = graph->image;
+    const PixelFormat *format = GraphTexturePixelFormat(image);
+    for (int i = 0; i < image->entryCount; i++) {
+      const GraphTextureEntry &e = image->entries[i];
+      GfxLocked locked;
+      GfxSurface *system = nullptr;
+      if (image->drawTarget) {
+        ASSERT_EQ(0, device->CreateSystemSurface(e.textureWidth, e.textureHeight,
+                                                 g_d3d.table.formats[image->textureFormat],
+                                                 &system));
+        ASSERT_EQ(0, device->GetRenderTargetData(e.surface, system));
+        ASSERT_EQ(0, device->LockSurface(system, nullptr, 1, &locked));
+      } else {
+        ASSERT_NE(nullptr, e.systemTexture);
+        ASSERT_EQ(0, device->LockTextureLevel(e.systemTexture, 0, nullptr, &locked));
+      }
+      for (int y = 0; y < e.usedHeight; y++) {
+        for (int x = 0; x < e.usedWidth; x++) {
+          const uint8_t *p = locked.bits + y * locked.pitch + x * format->bytesPerPixel;
+          ASSERT_EQ(Quantised(expected(e.x + x, e.y + y), format), Rgb(format, p))
+              << "entry " << i << " at " << x << "," << y;
+        }
+      }
+      if (system) {
+        device->UnlockSurface(system);
+        device->ReleaseSurface(system);
+      } else {
+        device->UnlockTextureLevel(e.systemTexture, 0);
+      }
+    }
+  }
+  int software = 0;
+};
+
+TEST_P(GraphsTest, GraphsFromBaseImagesReadBackEqual) {
+  BASEIMAGE image = PatternImage(300, 100);
+  const int handle = MakeGraphFromBaseImage(&image);
+  ASSERT_NE(-1, handle);
+  ExpectPicture(handle, Pattern);
+  FreeBaseImage(&image);
+}
+
+TEST_P(GraphsTest, SeveralTexturesUnderASmallMaximum) {
+  if (software) GTEST_SKIP() << "no textures on the software path";
+  EndFramework();
+  static GfxCaps caps;
+  GfxDevice *device = GetGfxDevice();
+  ASSERT_NE(nullptr, device);
+  caps = GfxCaps{};
+  // The real device's caps, with a maximum of 256.
+  SetUseHardwareRendering(1);
+  ASSERT_EQ(0, StartFrameworkWindowed());
+  caps = g_d3d.caps;
+  EndFramework();
+  caps.maxTextureWidth = caps.maxTextureHeight = 256;
+  g_gfxTestSwitches.capsOverride = &caps;
+  ASSERT_EQ(0, StartFrameworkWindowed());
+  BASEIMAGE image = PatternImage(300, 100);
+  const int handle = MakeGraphFromBaseImage(&image);
+  ASSERT_NE(-1, handle);
+  EXPECT_EQ(3, GetGraphRecord(handle)->image->entryCount);
+  ExpectPicture(handle, Pattern);
+  FreeBaseImage(&image);
+}
+
+TEST_P(GraphsTest, DrawTargetGraphAfterFillAndScreenCopy) {
+  g_drawSettings.makeDrawTargetGraphs = 1;
+  const int handle = CreateEmptyGraph(640, 48);
+  g_drawSettings.makeDrawTargetGraphs = 0;
+  ASSERT_NE(-1, handle);
+  // The software fill blends: mode 0 and the whole clip make it plain.
+  ASSERT_EQ(0, FillGraph(handle, 0x33, 0x66, 0x99, 255));
+  ExpectPicture(handle, [](int, int) { return 0xFF336699u; });
+  // Two halves painted into the back buffer, copied in.
+  ASSERT_EQ(0, SetDrawTarget(-2));
+  const uint32_t left = 0xFFCC3300u, right = 0xFF00AA55u;
+  if (software) {
+    MEMIMG *screen = GetSoftwareScreenImage();
+    const PixelFormat *format = screen->base->format;
+    const Rect leftHalf = {0, 0, 320, 480}, rightHalf = {320, 0, 640, 480};
+    MemImgFillRect(screen, &leftHalf, PackColorToPixel(format, 0xCC, 0x33, 0x00, 255));
+    MemImgFillRect(screen, &rightHalf, PackColorToPixel(format, 0x00, 0xAA, 0x55, 255));
+  } else {
+    GfxDevice *device = GetGfxDevice();
+    FlushVertexBatch();
+    EndDeviceScene();
+    ASSERT_EQ(0, device->Clear(GFX_CLEAR_TARGET, left, 1.0f));
+    const GfxViewport half = {320, 0, 320, 480, 0.0f, 1.0f};
+    ASSERT_EQ(0, SetDeviceViewport(&half));
+    ASSERT_EQ(0, device->Clear(GFX_CLEAR_TARGET, right, 1.0f));
+    SetDeviceViewportRect(0, 0, 640, 480);
+  }
+  ASSERT_EQ(0, CopyDrawScreenToGraph(0, 100, 640, 148, handle));
+  ExpectPicture(handle, [&](int x, int) { return x < 320 ? left : right; });
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, GraphsTest, testing::Values(0, 1),
+                         [](const testing::TestParamInfo<int> &info) {
+                           return info.param ? "Software" : "Hardware";
+                         });
+
+}  // namespace
