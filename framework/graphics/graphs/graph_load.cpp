@@ -136,6 +136,8 @@ int LoadGraphOrMovie(const char *path, int textureFlag, int reverse, int movieMo
       DeleteGraphHandle(handle);
       handle = -1;
     }
+    // A restore loads the file again with the reversal it was loaded with.
+    if (handle != -1) GetGraphRecord(handle)->reverse = reverse;
     pair.Free();
     return handle;
   }
@@ -160,6 +162,7 @@ int LoadDividedGraphEx(const char *path, int count, int columns, int rows, int c
                                             cellWidth, cellHeight, handles, textureFlag,
                                             reverse, 0);
   for (int i = 0; result == 0 && i < count; i++) {
+    GetGraphRecord(handles[i])->reverse = reverse;
     if (SetGraphRestoreSource(handles[i], path, -1) < 0) {
       for (int j = 0; j < count; j++) DeleteGraphHandle(handles[j]);
       result = -1;
