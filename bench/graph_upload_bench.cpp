@@ -13,6 +13,7 @@
 
 #include "graphics/device/graphics_system.h"
 #include "graphics/device/screen_settings.h"
+#include "graphics/draw/draw_settings.h"
 #include "graphics/fake_gfx_device.h"
 #include "graphics/graphs/graph_create.h"
 #include "graphics/graphs/graph_handles.h"
@@ -55,16 +56,21 @@ double MedianSeconds(F run) {
 
 void Report(const char *name, double framework, const char *reference, double other, double goal) {
   const double mb = kSide * kSide * 4 / 1e6;
-  printf("%-34s %9.1f MB/s   %-26s %9.1f MB/s   ratio %.2f (goal %.1f)\n", name, mb / framework,
-         reference, mb / other, other / framework, goal);
+  printf("%-34s %9.1f MB/s   %-26s %9.1f MB/s   ratio %.2f", name, mb / framework, reference,
+         mb / other, other / framework);
+  if (goal > 0) printf(" (goal %.1f)", goal);
+  printf("\n");
 }
 
 void Start(int hardware, int bits, int ex) {
   EndGraphicsSystem();
   g_device.hasCreate9Ex = ex;
+  g_device.adapterFormat = bits == 16 ? GFX_FMT_R5G6B5 : GFX_FMT_X8R8G8B8;  // the window's depth
   StoreScreenMode(640, 480, bits, 0);
   SetUseHardwareRendering(hardware);
   StartGraphicsSystem();
+  // Plain textures: no colour key through the alpha test.
+  g_drawSettings.newGraphAlphaTest = 0;
 }
 
 }  // namespace
