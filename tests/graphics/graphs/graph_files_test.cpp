@@ -58,6 +58,22 @@ TEST_F(GraphFilesTest, FilesAndMemoryMakeGraphs) {
   EXPECT_EQ(1, GetGraphRecord(reversedCells[0])->reverse);
 }
 
+TEST_F(GraphFilesTest, AnAlphaFileBesideThePictureAndInMemory) {
+  const Bytes color = MakeSolidRgbPng(8, 8, 0x10, 0x20, 0x30);
+  const Bytes alpha = MakeSolidRgbPng(8, 8, 0x80, 0x80, 0x80);
+  WriteFile("graph_files_pair.png", color);
+  WriteFile("graph_files_pair_a.png", alpha);
+  const int fromFile = LoadGraphFromFile("graph_files_pair.png", 0);
+  ASSERT_NE(-1, fromFile);
+  EXPECT_EQ(1, GetGraphRecord(fromFile)->image->alphaChannel);
+  EXPECT_EQ(0x80102030u, Texel(fromFile, 4, 4));
+  const int fromMemory =
+      LoadGraphFromMemory(color.data(), static_cast<int>(color.size()), alpha.data(),
+                          static_cast<int>(alpha.size()), 1, 0);
+  ASSERT_NE(-1, fromMemory);
+  EXPECT_EQ(0x80102030u, Texel(fromMemory, 1, 6));
+}
+
 TEST_F(GraphFilesTest, MissingFilesAndFilesOfNoKnownKind) {
   log.Clear();
   EXPECT_EQ(-1, LoadGraphFromFile("graph_files_missing.png", 0));
