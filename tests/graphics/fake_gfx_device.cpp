@@ -684,13 +684,33 @@ void FakeGfxDevice::SetDrawTargetTimer(int on) {
   timerArmed = on;
 }
 
-int FakeGfxDevice::PresentRects(const GfxRect *source, const GfxRect *dest) {
+namespace {
+
+std::string RectsText(const GfxRect *source, const GfxRect *dest) {
   std::string text = source ? Format("%d,%d-%d,%d", source->left, source->top, source->right,
                                      source->bottom)
                             : std::string("whole");
   text += dest ? Format(" onto %d,%d-%d,%d", dest->left, dest->top, dest->right, dest->bottom)
                : std::string(" onto whole");
-  return Record("PresentRects", text) ? GFX_E_FAIL : presentResult;
+  return text;
+}
+
+}  // namespace
+
+int FakeGfxDevice::PresentRects(const GfxRect *source, const GfxRect *dest) {
+  return Record("PresentRects", RectsText(source, dest)) ? GFX_E_FAIL : presentResult;
+}
+
+int FakeGfxDevice::DrawBitmapToWindow(const GfxDibHeader *header, const void *bits,
+                                      const GfxRect *source, const GfxRect *dest) {
+  lastDib = *header;
+  const std::string text = RectsText(source, dest) + (bits ? "" : " no bits");
+  return Record("DrawBitmapToWindow", text) ? -1 : 0;
+}
+
+int FakeGfxDevice::PresentToLayeredWindow(const BASEIMAGE *image, uint32_t colorKey) {
+  const std::string text = Format("%dx%d key=0x%06x", image->width, image->height, colorKey);
+  return Record("PresentToLayeredWindow", text) ? -1 : 0;
 }
 
 FakeGfxInstall::FakeGfxInstall() {

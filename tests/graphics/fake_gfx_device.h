@@ -117,6 +117,11 @@ class FakeGfxDevice : public GfxDevice {
   int timerArmed = 0;
   double scaleX = 1.0, scaleY = 1.0;
   int runWhileInactive = 1;
+  int toolbarHeight = 0;
+  int clientHeight = 480;
+  int layered = 0;
+  // The header of the last bitmap drawn to the window.
+  GfxDibHeader lastDib = {};
   // Back-buffer colour the fake fills at each Clear of the target.
   uint32_t lastClearColor = 0;
   GfxPresentParams lastParams = {};
@@ -187,6 +192,14 @@ class FakeGfxDevice : public GfxDevice {
   }
   int RunsWhileInactive() override { return runWhileInactive; }
   int PresentRects(const GfxRect *source, const GfxRect *dest) override;
+  void ClientHeights(int *toolbar, int *client) override {
+    *toolbar = toolbarHeight;
+    *client = clientHeight;
+  }
+  int IsLayeredWindow() override { return layered; }
+  int DrawBitmapToWindow(const GfxDibHeader *header, const void *bits, const GfxRect *source,
+                         const GfxRect *dest) override;
+  int PresentToLayeredWindow(const BASEIMAGE *image, uint32_t colorKey) override;
   void SetSamplerState(int stage, int state, uint32_t value) override;
   void SetTextureStageState(int stage, int state, uint32_t value) override;
   void SetTexture(int stage, GfxTexture *texture) override;

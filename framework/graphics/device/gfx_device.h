@@ -137,6 +137,24 @@ struct GfxRect {
   int left, top, right, bottom;
 };
 
+// A top-down device-independent bitmap as GDI takes it: the 40-byte header
+// with the red, green and blue bit-field masks after it.
+enum { GFX_DIB_HEADER_SIZE = 40, GFX_DIB_BITFIELDS = 3 };
+struct GfxDibHeader {
+  uint32_t size;  // GFX_DIB_HEADER_SIZE
+  int32_t width;
+  int32_t height;  // negative: rows top to bottom
+  uint16_t planes;
+  uint16_t bitCount;
+  uint32_t compression;  // GFX_DIB_BITFIELDS
+  uint32_t imageSize;
+  int32_t xPixelsPerMeter;
+  int32_t yPixelsPerMeter;
+  uint32_t coloursUsed;
+  uint32_t coloursImportant;
+  uint32_t masks[3];  // red, green, blue
+};
+
 // Where a graph texture lives and what it is for.
 enum {
   GFX_POOL_DEFAULT = 0,
@@ -247,6 +265,19 @@ class GfxDevice {
   // Presents the source rectangle of the back buffer onto the destination
   // rectangle of the window (null: whole); the result code.
   virtual int PresentRects(const GfxRect *source, const GfxRect *dest) = 0;
+  // The toolbar's height above the picture (0 without one) and the height
+  // of the main window's client area.
+  virtual void ClientHeights(int *toolbar, int *client) = 0;
+  // 1 while the main window is layered (transparent per pixel).
+  virtual int IsLayeredWindow() = 0;
+  // Copies rectangle source of a bitmap onto rectangle dest of the main
+  // window's client area through GDI, stretched where the sizes differ; 0,
+  // or -1 when the window has no device context.
+  virtual int DrawBitmapToWindow(const GfxDibHeader *header, const void *bits,
+                                 const GfxRect *source, const GfxRect *dest) = 0;
+  // Shows the picture in the layered main window, the colour key (0x00RRGGBB)
+  // transparent unless the picture has alpha; 0 / -1.
+  virtual int PresentToLayeredWindow(const BASEIMAGE *image, uint32_t colorKey) = 0;
   // 1 once the program is ending (a quit was seen or the window is being
   // destroyed): queued drawing is then dropped.
   virtual int IsProgramEnding() = 0;

@@ -52,6 +52,82 @@ const RECT *AsRect(const GfxRect *rect, RECT *out) {
 
 int Result(HRESULT result) { return FAILED(result) ? -1 : 0; }
 
+static_assert(sizeof(GfxDibHeader) == sizeof(BITMAPINFOHEADER) + 3 * sizeof(DWORD),
+              "bitmap header layout");
+
+typedef BOOL(WINAPI *UpdateLayeredWindowFunction)(HWND, HDC, POINT *, SIZE *, HDC, POINT *,
+                                                  COLORREF, BLENDFUNCTION *, DWORD);
+
+// Colours over alpha, as a layered window blends them.
+void PremultiplyAlpha(uint32_t *pixels, size_t count) {
+  for (size_t i = 0; i < count; i++) {
+    const uint32_t p = pixels[i], a = p >> 24;
+    const uint32_t r = (p >> 16 & 0xFF) * a / 255, g = (p >> 8 & 0xFF) * a / 255,
+                   b = (p & 0xFF) * a / 255;
+    pixels[i] = a << 24 | r << 16 | g << 8 | b;
+  }
+}
+
+// The picture as a 32-bit top-down bitmap of the whole window handed to
+// UpdateLayeredWindow, at the client area's place in it: through its alpha
+// channel when it has one, else with the colour key transparent (the frame
+// around the client area too).
+int UpdateLayered(HWND window, const BASEIMAGE *image, uint32_t colorKey) {
+  UpdateLayeredWindowFunction update = reinterpret_cast<UpdateLayeredWindowFunction>(
+      reinterpret_cast<void (*)(void)>(g_windowState.window.updateLayeredWindow));
+  RECT frame;
+  POINT client = {0, 0};
+  if (!window || !update || image->width <= 0 || image->height <= 0 ||
+      !GetWindowRect(window, &frame) || !ClientToScreen(window, &client)) {
+    return -1;
+  }
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  const bool alpha = image->format.alphaMask != 0;
+  BITMAPINFO info;
+  memset(&info, 0, sizeof info);
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(NULL);
+  HDC memory = CreateCompatibleDC(screen);
+  void *bits = NULL;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+  int result = -1;
+  if (memory && bitmap && bits) {
+    uint32_t *pixels = static_cast<uint32_t *>(bits);
+    const size_t count = static_cast<size_t>(width) * height;
+    for (size_t i = 0; i < count; i++) pixels[i] = alpha ? 0 : colorKey;
+    BASEIMAGE copy;
+    memset(&copy, 0, sizeof copy);
+    MakeArgb32PixelFormat(&copy.format);
+    copy.width = width;
+    copy.height = height;
+    copy.pitch = width * 4;
+    copy.pixels = bits;
+    BASEIMAGE source = *image;
+    BlitBaseImage(0, 0, image->width, image->height, client.x - frame.left,
+                  client.y - frame.top, &source, &copy);
+    if (alpha) PremultiplyAlpha(pixels, count);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    POINT origin = {0, 0};
+    SIZE size = {width, height};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const COLORREF key = RGB(colorKey >> 16 & 0xFF, colorKey >> 8 & 0xFF, colorKey & 0xFF);
+    result = update(window, screen, NULL, &size, memory, &origin, key, &blend,
+                    alpha ? ULW_ALPHA : ULW_COLORKEY)
+                 ? 0
+                 : -1;
+    SelectObject(memory, previous);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(NULL, screen);
+  return result;
+}
+
 void CALLBACK DrawTargetTimerProc(HWND, UINT, UINT_PTR, DWORD) { DrawTargetTimerTick(); }
 
 class Win32GfxDevice : public GfxDevice {
@@ -368,6 +444,32 @@ class Win32GfxDevice : public GfxDevice {
   }
   int IsProgramEnding() override {
     return g_windowState.window.endFlag || g_windowState.window.destroyed;
+  }
+  void ClientHeights(int *toolbar, int *client) override {
+    RECT area = {0, 0, 0, 0};
+    if (g_windowState.window.mainWindow) GetClientRect(g_windowState.window.mainWindow, &area);
+    *toolbar = 0;  // the framework makes no toolbar
+    *client = area.bottom - area.top;
+  }
+  int IsLayeredWindow() override {
+    HWND window = g_windowState.window.mainWindow;
+    return window && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED) ? 1 : 0;
+  }
+  int DrawBitmapToWindow(const GfxDibHeader *header, const void *bits, const GfxRect *source,
+                         const GfxRect *dest) override {
+    HWND window = g_windowState.window.mainWindow;
+    HDC dc = window ? GetDC(window) : NULL;
+    if (!dc) return -1;
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, dest->left, dest->top, dest->right - dest->left, dest->bottom - dest->top,
+                  source->left, source->top, source->right - source->left,
+                  source->bottom - source->top, bits,
+                  reinterpret_cast<const BITMAPINFO *>(header), DIB_RGB_COLORS, SRCCOPY);
+    ReleaseDC(window, dc);
+    return 0;
+  }
+  int PresentToLayeredWindow(const BASEIMAGE *image, uint32_t colorKey) override {
+    return UpdateLayered(g_windowState.window.mainWindow, image, colorKey);
   }
   void SetSamplerState(int stage, int state, uint32_t value) override {
     device_->SetSamplerState(static_cast<DWORD>(stage), static_cast<D3DSAMPLERSTATETYPE>(state),

@@ -140,7 +140,14 @@ void StopDrawTargetTimer(void) { ArmTimer(0); }
 
 void DrawTargetTimerTick(void) {
   ArmTimer(0);
-  if (!IsGraphicsStarted() || g_drawSettings.drawTarget != DRAW_TARGET_FRONT) return;
+  GfxDevice *device = GetGfxDevice();
+  if (!IsGraphicsStarted() || !device || g_drawSettings.drawTarget != DRAW_TARGET_FRONT ||
+      device->IsLayeredWindow()) {
+    return;
+  }
+  // Full screen flips the back buffer away; the picture lives on in the
+  // sub back buffer.
+  if (IsHardwareRenderingActive() && !device->IsWindowed()) SwitchToSubBackBuffer();
   PresentScreenRect(NULL);
   ArmTimer(1);
 }

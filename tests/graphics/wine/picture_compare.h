@@ -76,6 +76,19 @@ class Picture {
   std::vector<uint32_t> pixels;
 };
 
+// A rectangle of one colour (0xRRGGBB).
+struct PicturePatch {
+  Rect area;
+  uint32_t rgb;
+};
+// Paints the patches in order straight into the draw screen: device clears
+// of the current render target on the hardware path, fills of the screen
+// image on the software path; 0 / -1.
+int PaintPatches(const PicturePatch *patches, int count);
+// The picture the patches make on black.
+void PatchesPicture(const PicturePatch *patches, int count, int width, int height,
+                    Picture *out);
+
 // Copies any BASEIMAGE (every plain format) into the picture; 0 / -1.
 int CopyIntoPicture(const BASEIMAGE &source, Picture *out);
 // Rectangle r of the current draw target (null: the whole screen), through

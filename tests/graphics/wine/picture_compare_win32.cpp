@@ -10,7 +10,11 @@
 #include "graphics/device/screen_readback.h"
 #include "graphics/device/screen_settings.h"
 #include "graphics/draw/camera.h"
+#include "graphics/device/direct3d_init.h"
 #include "graphics/draw/draw_screen_lock.h"
+#include "graphics/state/render_state_cache.h"
+#include "graphics/state/vertex_batch.h"
+#include "softrender/softrender.h"
 
 namespace {
 
@@ -154,6 +158,37 @@ int Picture::WriteBmp(const char *path) const {
   bool written = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&info, sizeof info, 1, out) == 1;
   if (bytes) written = written && fwrite(pixels.data(), bytes, 1, out) == 1;
   return fclose(out) == 0 && written ? 0 : -1;
+}
+
+int PaintPatches(const PicturePatch *patches, int count) {
+  GfxDevice *device = GetGfxDevice();
+  const bool hardware = IsHardwareRenderingActive() != 0;
+  MEMIMG *screen = GetSoftwareScreenImage();
+  if (hardware ? !device : !screen) return -1;
+  if (hardware) {
+    FlushVertexBatch();
+    EndDeviceScene();
+  }
+  for (int i = 0; i < count; i++) {
+    const Rect &r = patches[i].area;
+    const uint32_t rgb = patches[i].rgb;
+    if (!hardware) {
+      MemImgFillRect(screen, &r, PackDrawColor(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF));
+      continue;
+    }
+    const GfxViewport area = {r.left, r.top, r.right - r.left, r.bottom - r.top, 0.0f, 1.0f};
+    if (SetDeviceViewport(&area) < 0 || device->Clear(GFX_CLEAR_TARGET, 0xFF000000u | rgb, 1.0f) < 0) {
+      return -1;
+    }
+  }
+  if (hardware) SetDeviceViewportRect(0, 0, GetScreenWidthSetting(), GetScreenHeightSetting());
+  return 0;
+}
+
+void PatchesPicture(const PicturePatch *patches, int count, int width, int height,
+                    Picture *out) {
+  out->Resize(width, height);
+  for (int i = 0; i < count; i++) out->Fill(patches[i].area, patches[i].rgb);
 }
 
 int CopyIntoPicture(const BASEIMAGE &source, Picture *out) {
