@@ -8,6 +8,7 @@
 #include "graphics/draw/draw_settings.h"
 #include "softrender/blit/blend_ops.h"
 #include "softrender/blit/blit.h"
+#include "softrender/blit/pixel_sse2.h"
 #include "softrender/blit/pixel_vectors.h"
 #include "velvane.h"
 
@@ -30,6 +31,7 @@ struct PlainArgs {
   int height;
   const uint8_t *runTable;  // the run-table path only
   const uint8_t *runTableEnd;
+  bool shortRuns;  // the table's runs are short: its pixels drawn one by one
 };
 
 // Any writer, one pixel at a time.
@@ -70,6 +72,17 @@ void CopyRows(PlainArgs &a, int bytesPerPixel) {
 // generic vectors (pixel_vectors.h), with exactly the per-pixel results of
 // blend_ops.h. Each kernel's Mix computes one vector of destination pixels.
 const int kVectorBytes = kPixelVectorBytes;
+
+// One unaligned 16-byte move.
+inline void CopyVector(uint8_t *d, const uint8_t *s) {
+#if defined(__SSE2__)
+  _mm_storeu_si128((__m128i *)d, _mm_loadu_si128((const __m128i *)s));
+#else
+  U32x4 v;
+  memcpy(&v, s, sizeof v);
+  memcpy(d, &v, sizeof v);
+#endif
+}
 
 struct KeyedCopy565 {
   typedef U16x8 Vector;
@@ -117,9 +130,13 @@ struct AddFull565 {
 struct AddFull8888 {
   typedef U32x4 Vector;
   static void Mix(const BlendState &, const Vector &s, const Vector &d, Vector *out) {
+#if defined(__SSE2__)
+    *out = (Vector)sse2_pixels::AddFull8888((__m128i)s, (__m128i)d);
+#else
     const Vector u = (d & 0x00FEFEFFu) + (s & 0x00FEFEFFu);
     const Vector h = u & 0x01010100u;
     *out = (h - (h >> 8)) | u;
+#endif
   }
 };
 
@@ -128,8 +145,14 @@ struct AddFull8888 {
 struct Blend8888 {
   typedef U32x4 Vector;
   static void Mix(const BlendState &st, const Vector &s, const Vector &d, Vector *out) {
+#if defined(__SSE2__)
+    *out = (Vector)sse2_pixels::Lerp8888((__m128i)s, (__m128i)d,
+                                         sse2_pixels::EvenWeights(st.param),
+                                         sse2_pixels::OddWeights(st.param));
+#else
     const U16x8 p = (U16x8){} + (uint16_t)st.param;
     MixBytes8888(s, d, p, 256 - p, out);
+#endif
   }
 };
 
@@ -139,6 +162,9 @@ struct Blend8888 {
 struct AlphaCopy8888 {
   typedef U32x4 Vector;
   static void Mix(const BlendState &, const Vector &s, const Vector &d, Vector *out) {
+#if defined(__SSE2__)
+    *out = (Vector)sse2_pixels::AlphaCopy8888((__m128i)s, (__m128i)d);
+#else
     const Vector alpha = s >> 24;
     // Sprites are mostly wholly opaque or wholly transparent groups.
     uint64_t halves[2];
@@ -156,6 +182,7 @@ struct AlphaCopy8888 {
     MixBytes8888(s, d, a, 256 - a, &weighted);
     const Vector opaque = (Vector)(alpha == 255);
     *out = (s & opaque) | (weighted & ~opaque);
+#endif
   }
 };
 
@@ -243,32 +270,73 @@ struct PlainLoop {
   }
 };
 
-// Short runs are copied inline (at most two overlapping 16-byte moves,
-// both loaded before either is stored); longer ones go to memmove, which
-// streams them best.
+// Runs are copied inline: 16-byte moves, the last one ending at the run's
+// end, or for runs under 16 bytes words. A source that overlaps its run in
+// the destination (an image drawn onto itself) goes to memmove.
 inline void CopyRunBytes(uint8_t *d, const uint8_t *s, size_t bytes) {
-  if (bytes > 2 * (size_t)kVectorBytes) {
+  const size_t gap = d > s ? (size_t)(d - s) : (size_t)(s - d);
+  if (gap < bytes) {
     memmove(d, s, bytes);
   } else if (bytes >= (size_t)kVectorBytes) {
-    uint8_t head[kVectorBytes], tail[kVectorBytes];
-    memcpy(head, s, kVectorBytes);
-    memcpy(tail, s + bytes - kVectorBytes, kVectorBytes);
-    memcpy(d, head, kVectorBytes);
-    memcpy(d + bytes - kVectorBytes, tail, kVectorBytes);
+    const size_t last = bytes - kVectorBytes;
+    for (size_t done = 0; done < last; done += kVectorBytes) CopyVector(d + done, s + done);
+    CopyVector(d + last, s + last);
   } else {
     size_t done = 0;
-    for (; done + 4 <= bytes; done += 4) memmove(d + done, s + done, 4);
-    if (done < bytes) memmove(d + done, s + done, 2);  // a 565 pixel
+    for (; done + 4 <= bytes; done += 4) memcpy(d + done, s + done, 4);
+    if (done < bytes) memcpy(d + done, s + done, 2);  // a 565 pixel
+  }
+}
+
+// What the run table calls transparent: the colour key (a palette index
+// against the whole key), or alpha 0.
+template <class W>
+inline bool TableTransparent(const BlendState &state, const BlendSourcePixel &px) {
+  if (W::kSource == BLEND_SOURCE_ALPHA) return px.alpha == 0;
+  return px.key == state.colorKey;
+}
+
+// The run-table path's pixels for a table of short runs, one pixel at a
+// time: transparent pixels are skipped, the others drawn by the general
+// rules, alpha 255 unweighted (as an opaque run draws it) and any other
+// alpha weighted (as a partly transparent run does). A keyed copy is the
+// plain draw's own keyed copy, which gives these very pixels.
+template <class W>
+void TableRulePixels(PlainArgs &a) {
+  if constexpr (W::kOp == BLEND_OP_COPY && W::kCond == BLEND_COND_TRANS &&
+                W::kSource != BLEND_SOURCE_PALETTE) {
+    PlainLoop<W>::Run(a);
+  } else {
+    const BlendState state = a.state;  // a local copy: the stores cannot alias it
+    uint8_t *dstRow = a.dst;
+    const uint8_t *srcRow = a.src;
+    const uint8_t *maskRow = a.mask;
+    for (int y = 0; y < a.height; ++y) {
+      uint8_t *d = dstRow;
+      const uint8_t *s = srcRow;
+      for (int x = 0; x < a.width; ++x, d += W::kDestBytes, s += W::kSourceBytes) {
+        const BlendSourcePixel px = W::Fetch(state, s);
+        if (!TableTransparent<W>(state, px)) W::Blend(state, d, px, W::kMask ? maskRow[x] : 0u);
+      }
+      dstRow += a.dstPitch;
+      srcRow += a.srcPitch;
+      if (W::kMask) maskRow += a.maskPitch;
+    }
   }
 }
 
 // The run-table path: each row of the table is a list of runs, so whole
 // transparent runs are passed over without reading their pixels. Opaque
 // runs are drawn without the transparency test and without the alpha
-// weight, partly transparent runs with it.
+// weight, partly transparent runs with it. Runs of one kind that follow
+// each other (a long stretch cut into pieces) are drawn as one.
 template <class W>
 struct RunTableLoop {
   static void Run(PlainArgs &a) {
+    if (a.shortRuns) {
+      TableRulePixels<W>(a);
+      return;
+    }
     const BlendState state = a.state;  // a local copy: the stores cannot alias it
     const uint8_t *code = a.runTable;
     uint8_t *dstRow = a.dst;
@@ -281,6 +349,8 @@ struct RunTableLoop {
         if ((c & kRunEnd) == kRunEnd) break;
         const int kind = c >> kRunKindShift;
         int n = (c & kRunCountMask) + 1;
+        while (code < a.runTableEnd && (*code >> kRunKindShift) == kind)
+          n += (*code++ & kRunCountMask) + 1;
         if (n > a.width - x) n = a.width - x;  // a table never outruns its row
         if (kind != kRunTransparent) DrawRun(state, dstRow, srcRow, maskRow, x, n, kind);
         x += n;
@@ -373,10 +443,12 @@ void MemImgDrawImage(MEMIMG *destination, const MEMIMG *source, int x, int y, in
   }
   args.runTable = 0;
   args.runTableEnd = 0;
+  args.shortRuns = false;
 
   if (runTablePath) {
     args.runTable = sb->runTable;
     args.runTableEnd = sb->runTable + ((size_t)sb->width + 5) * (size_t)sb->height;
+    args.shortRuns = sb->runTableShortRuns != 0;
     BlendDispatch<RunTableLoop, BLEND_KERNEL_GENERAL>(selection, args);
     return;
   }

@@ -24,6 +24,7 @@ struct MemImgBase {
   int alphaFlag;
   int alphaPlaneValid;
   int runTableValid;
+  int runTableShortRuns;  // the table's runs average under 16 pixels (set with it)
   int externalBuffer;
   void *palette;      // 256 entries in the image's colour format
   void *paletteCopy;  // second half of the palette block

@@ -14,6 +14,7 @@ enum {
   RUN_PARTIAL = 0x80,
   RUN_ROW_END = 0xC0,
   RUN_MAX_LENGTH = 64,
+  RUN_SHORT_MEAN = 16,  // below this mean length a draw goes pixel by pixel
   PALETTE_ENTRIES = 256
 };
 
@@ -78,10 +79,12 @@ int RunKindOf(const MemImgBase *base, const uint8_t *pixel) {
   return value == base->colorKey ? RUN_TRANSPARENT : RUN_OPAQUE;
 }
 
-void BuildRunTable(const MEMIMG *view) {
+// Builds the table from the view's pixels; 1 when its runs are short.
+int BuildRunTable(const MEMIMG *view) {
   const MemImgBase *base = view->base;
   const int bytes = base->format->bytesPerPixel;
   uint8_t *out = base->runTable;
+  int64_t runs = 0;
   for (int y = 0; y < view->height; ++y) {
     const uint8_t *row = view->pixels + static_cast<intptr_t>(y) * base->pitch;
     for (int x = 0; x < view->width;) {
@@ -93,9 +96,14 @@ void BuildRunTable(const MEMIMG *view) {
       }
       *out++ = static_cast<uint8_t>((length - 1) | kind);
       x += length;
+      ++runs;
     }
     *out++ = RUN_ROW_END;
   }
+  // Short runs cost more per run than a pixel-by-pixel draw of the same
+  // pixels; the table's format stays, the draw chooses by this.
+  const int64_t pixels = static_cast<int64_t>(view->width) * view->height;
+  return pixels < runs * RUN_SHORT_MEAN ? 1 : 0;
 }
 
 void RebuildPlanes(MEMIMG *view) {
@@ -105,7 +113,7 @@ void RebuildPlanes(MEMIMG *view) {
     BuildAlphaPlane(view);
     base->alphaPlaneValid = 1;
   }
-  BuildRunTable(view);
+  base->runTableShortRuns = BuildRunTable(view);
 }
 
 int ConvertInto(const BASEIMAGE *color, const BASEIMAGE *alpha, MEMIMG *dest, const Rect *rect,

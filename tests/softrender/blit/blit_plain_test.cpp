@@ -329,6 +329,59 @@ INSTANTIATE_TEST_SUITE_P(AllSources, BlitPlainRunTableTest,
                                           testing::Values((int)kDirect, (int)kPalette,
                                                           (int)kAlpha)));
 
+// A table of short runs is drawn pixel by pixel; the bytes are the run
+// walk's in every mode, parameter, brightness and source kind, with and
+// without a blend-mask image.
+class BlitPlainShortRunTest : public BlitPlainTest,
+                              public testing::WithParamInterface<std::tuple<int, int>> {};
+
+TEST_P(BlitPlainShortRunTest, PixelByPixelDrawMatchesTheRunWalk) {
+  const int code = std::get<0>(GetParam());
+  const int kind = std::get<1>(GetParam());
+  uint32_t rng = 0x5EED0u + (uint32_t)(code * 3 + kind);
+  // A palette key within one byte: the import's table compares the whole key.
+  const uint32_t key = kind == kPalette ? (KeyFor(code, kind) & 0xFF) : KeyFor(code, kind);
+  TestImage source(37, 6, code, kind == kPalette, kind == kAlpha, key, 2, 1);
+  ASSERT_TRUE(source.created());
+  FillSource(&source, code, kind, &rng);
+  BuildRunTable(source.get(), kind, key);
+  MemImgBase *base = source.get()->base;
+  TestImage mask(37, 6, 2, 0, 0, 0, 1);
+  mask.FillRandom(&rng);
+  const Rect area = {0, 0, 44, 10};
+
+  for (int mode : kModes) {
+    for (int param : kParams) {
+      for (uint32_t brightness : kBrightness) {
+        for (int withMask = 0; withMask < 2; ++withMask) {
+          TestImage walked(44, 10, code, 0, 0, 0, 2);
+          walked.FillRandom(&rng);
+          TestImage oneByOne(walked);
+          TestImage expected(walked);
+          SetDrawState(mode, param, brightness, area);
+          const MEMIMG *maskImage = withMask ? mask.get() : nullptr;
+          base->runTableShortRuns = 0;
+          MemImgDrawImage(walked.get(), source.get(), 4, 3, 1, maskImage);
+          base->runTableShortRuns = 1;
+          MemImgDrawImage(oneByOne.get(), source.get(), 4, 3, 1, maskImage);
+          RefDrawImage(expected.get(), source.get(), 4, 3, 1, maskImage, &g_drawSettings);
+          ASSERT_EQ(walked.storage(), oneByOne.storage())
+              << "mode " << mode << " p " << param << " brightness 0x" << std::hex << brightness
+              << std::dec << " mask " << withMask;
+          ASSERT_EQ(expected.storage(), oneByOne.storage())
+              << "mode " << mode << " p " << param << " brightness 0x" << std::hex << brightness
+              << std::dec << " mask " << withMask;
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSources, BlitPlainShortRunTest,
+                         testing::Combine(testing::Values(0, 1),
+                                          testing::Values((int)kDirect, (int)kPalette,
+                                                          (int)kAlpha)));
+
 // A run table that disagrees with the pixels shows which path drew.
 class BlitPlainRunTableChoiceTest : public BlitPlainTest {
  protected:

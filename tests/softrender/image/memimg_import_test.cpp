@@ -63,6 +63,33 @@ TEST_F(ImportTest, LongRunsAreCutAtSixtyFourPixels) {
   EXPECT_EQ((std::vector<uint8_t>{0x7F, 0x62, 0x00, 0xC0}), RunRow(1));
 }
 
+// A mean run of 16 pixels or more keeps the run walk; shorter ones mark
+// the table for the pixel-by-pixel draw.
+TEST_F(ImportTest, MeanRunLengthMarksShortRuns) {
+  struct Case {
+    int keyedAt[2];  // pixels given the key, -1 for none
+    int shortRuns;
+  };
+  const Case cases[] = {
+      {{-1, -1}, 0},  // one run of 32
+      {{0, -1}, 0},   // 1 and 31 pixels: a mean of 16
+      {{31, -1}, 0},  // 31 and 1
+      {{15, -1}, 1},  // 15, 1 and 16: a mean under 16
+      {{0, 31}, 1},   // 1, 30 and 1
+  };
+  for (const Case &c : cases) {
+    ASSERT_EQ(0, CreateXrgb32BaseImage(32, 1, &color));
+    ASSERT_EQ(0, MemImgCreate(&dest, 32, 1, -1, 0xF81F, 0, 0, 0, 1, nullptr));
+    for (int x = 0; x < 32; ++x) SetColor(x, 0, 0x123456);
+    for (int at : c.keyedAt)
+      if (at >= 0) SetColor(at, 0, 0xFF00FF);
+    EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 32, 1, 0, 0, 0), 0);
+    EXPECT_EQ(c.shortRuns, dest.base->runTableShortRuns) << c.keyedAt[0] << " " << c.keyedAt[1];
+    MemImgRelease(&dest);
+    FreeBaseImage(&color);
+  }
+}
+
 TEST_F(ImportTest, AlphaImagesGivePartialRunsAndAPremultipliedPlane) {
   ASSERT_EQ(0, CreateXrgb32BaseImage(4, 1, &color));
   PixelFormat gray = {};
