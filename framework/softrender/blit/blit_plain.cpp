@@ -8,6 +8,7 @@
 #include "graphics/draw/draw_settings.h"
 #include "softrender/blit/blend_ops.h"
 #include "softrender/blit/blit.h"
+#include "softrender/blit/blit_rows.h"
 #include "softrender/blit/pixel_sse2.h"
 #include "softrender/blit/pixel_vectors.h"
 #include "velvane.h"
@@ -228,6 +229,36 @@ void VectorRows(PlainArgs &a) {
   }
 }
 
+enum WideKernel { kWideAlphaCopy8888, kWideAddFull8888 };
+
+// The AVX2 rows (blit_rows.h) where they are in use, over each row's first
+// multiple of 4 pixels, the writer after them; false leaves the draw to the
+// SSE2 rows.
+template <class W>
+bool WideRows(PlainArgs &a, WideKernel kernel) {
+#if defined(VELVANE_BLIT_AVX2)
+  if (BlitIsaInUse() != BLIT_ISA_AVX2) return false;
+  const BlitRows rows = {a.dst, a.dstPitch, a.src, a.srcPitch, a.width & ~3, a.height};
+  if (kernel == kWideAlphaCopy8888)
+    blit_avx2::AlphaCopyRows8888(rows);
+  else
+    blit_avx2::AddFullRows8888(rows);
+  if (rows.width == a.width) return true;
+  const BlendState state = a.state;
+  for (int y = 0; y < a.height; ++y) {
+    uint8_t *d = a.dst + y * a.dstPitch + (intptr_t)rows.width * W::kDestBytes;
+    const uint8_t *s = a.src + y * a.srcPitch + (intptr_t)rows.width * W::kSourceBytes;
+    for (int x = rows.width; x < a.width; ++x, d += W::kDestBytes, s += W::kSourceBytes)
+      W::Write(state, d, s, 0);
+  }
+  return true;
+#else
+  (void)a;
+  (void)kernel;
+  return false;
+#endif
+}
+
 template <class W>
 struct PlainLoop {
   static void Run(PlainArgs &a) {
@@ -248,7 +279,7 @@ struct PlainLoop {
         VectorRows<W, KeyedCopy8888>(a);
     } else if constexpr (W::kOp == BLEND_OP_COPY && keyed && !is565 &&
                          W::kSource == BLEND_SOURCE_ALPHA) {
-      VectorRows<W, AlphaCopy8888>(a);
+      if (!WideRows<W>(a, kWideAlphaCopy8888)) VectorRows<W, AlphaCopy8888>(a);
     } else if constexpr (W::kOp == BLEND_OP_HALF && plain && direct) {
       if constexpr (is565)
         VectorRows<W, HalfAverage565>(a);
@@ -257,7 +288,7 @@ struct PlainLoop {
     } else if constexpr (W::kOp == BLEND_OP_ADD_FULL && plain && direct) {
       if constexpr (is565)
         VectorRows<W, AddFull565>(a);
-      else
+      else if (!WideRows<W>(a, kWideAddFull8888))
         VectorRows<W, AddFull8888>(a);
     } else if constexpr (W::kOp == BLEND_OP_BLEND && plain && direct) {
       if constexpr (is565)
