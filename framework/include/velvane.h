@@ -421,6 +421,21 @@ int DrawGraphBillboard(Vector3 position, float centreX, float centreY, float siz
 // The graph scaled and turned by angle radians about its centre at (cx, cy).
 int DrawGraphRotated(int cx, int cy, double scale, double angle, int handle, int transparent,
                      int turn);
+// The same about a centre between pixels.
+int DrawGraphRotatedF(float cx, float cy, double scale, double angle, int handle,
+                      int transparent, int turn);
+// The graph stretched from (x1, y1) to (x2, y2); reversed corners mirror it.
+int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparent);
+// The same with float corners.
+int DrawGraphStretchedF(float x1, float y1, float x2, float y2, int handle, int transparent);
+// The graph mirrored left to right with its top-left at (x, y).
+int DrawGraphTurned(int x, int y, int handle, int transparent);
+// The part (srcX, srcY, width, height) of the graph at (x, y), turn mirrors.
+int DrawRectGraph(int x, int y, int srcX, int srcY, int width, int height, int handle,
+                  int transparent, int turn);
+// The graph on the quad with corners clockwise from the top-left.
+int DrawGraphQuadF(float x1, float y1, float x2, float y2, float x3, float y3, float x4,
+                   float y4, int handle, int transparent);
 // Text with the default font, its top-left at (x, y).
 int DrawTextAt(int x, int y, const char *text, int color, int edgeColor);
 // printf-style text with the default font, its top-left at (x, y).

@@ -514,6 +514,20 @@ int FakeGfxDevice::DrawPrimitiveUP(int type, int count, const void *vertices, in
   return fail ? -1 : 0;
 }
 
+int FakeGfxDevice::DrawIndexedPrimitiveUP(int type, int minIndex, int vertexCount,
+                                          int primitiveCount, const uint16_t *indices,
+                                          const void *vertices, int stride) {
+  const bool fail = Record("DrawIndexedPrimitiveUP",
+                           Format("type=%d min=%d vertices=%d count=%d stride=%d", type, minIndex,
+                                  vertexCount, primitiveCount, stride));
+  // A strip of n primitives reads n + 2 indices, a list 3n.
+  const int indexCount = type == 4 ? primitiveCount * 3 : primitiveCount + 2;
+  indexLists.emplace_back(indices, indices + indexCount);
+  const uint8_t *bytes = static_cast<const uint8_t *>(vertices);
+  lastVertices.assign(bytes, bytes + static_cast<size_t>(vertexCount) * stride);
+  return fail ? -1 : 0;
+}
+
 uint32_t FakeGfxDevice::GetRenderState(int state) {
   auto found = mirror.renderStates.find(state);
   return found == mirror.renderStates.end() ? 0 : found->second;

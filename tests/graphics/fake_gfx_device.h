@@ -214,6 +214,8 @@ class FakeGfxDevice : public GfxDevice {
   void SetNoShaders() override;
   void SetFVF(uint32_t fvf) override;
   int DrawPrimitiveUP(int type, int count, const void *vertices, int stride) override;
+  int DrawIndexedPrimitiveUP(int type, int minIndex, int vertexCount, int primitiveCount,
+                             const uint16_t *indices, const void *vertices, int stride) override;
   uint32_t GetRenderState(int state) override;
   uint32_t GetSamplerState(int stage, int state) override;
   uint32_t GetTextureStageState(int stage, int state) override;
@@ -242,6 +244,8 @@ class FakeGfxDevice : public GfxDevice {
   int viewportFailCode = -2005530516;
   // The vertices of the last DrawPrimitiveUP.
   std::vector<uint8_t> lastVertices;
+  // The index lists of every DrawIndexedPrimitiveUP.
+  std::vector<std::vector<uint16_t>> indexLists;
 
   FakeGfxObject *Object(const void *handle) const;
   // The last volume texture made in video memory.

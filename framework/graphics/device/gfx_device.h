@@ -299,6 +299,10 @@ class GfxDevice {
   virtual void SetFVF(uint32_t fvf) = 0;
   // Draws count primitives of type from vertices in system memory; 0 / -1.
   virtual int DrawPrimitiveUP(int type, int count, const void *vertices, int stride) = 0;
+  // The same through 16-bit indices into vertexCount vertices; 0 / -1.
+  virtual int DrawIndexedPrimitiveUP(int type, int minIndex, int vertexCount, int primitiveCount,
+                                     const uint16_t *indices, const void *vertices,
+                                     int stride) = 0;
 
   // What the device holds, for checks against the state cache.
   virtual uint32_t GetRenderState(int state) = 0;

@@ -530,6 +530,13 @@ class Win32GfxDevice : public GfxDevice {
                                            static_cast<UINT>(count), vertices,
                                            static_cast<UINT>(stride)));
   }
+  int DrawIndexedPrimitiveUP(int type, int minIndex, int vertexCount, int primitiveCount,
+                             const uint16_t *indices, const void *vertices, int stride) override {
+    return Result(device_->DrawIndexedPrimitiveUP(
+        static_cast<D3DPRIMITIVETYPE>(type), static_cast<UINT>(minIndex),
+        static_cast<UINT>(vertexCount), static_cast<UINT>(primitiveCount), indices, D3DFMT_INDEX16,
+        vertices, static_cast<UINT>(stride)));
+  }
   uint32_t GetRenderState(int state) override {
     DWORD value = 0;
     device_->GetRenderState(static_cast<D3DRENDERSTATETYPE>(state), &value);

@@ -7,6 +7,7 @@
 #include "graphics/device/screen_settings.h"
 #include "graphics/draw/draw_settings.h"
 #include "graphics/graphs/graph_handles.h"
+#include "graphics/graphs/graph_records.h"
 #include "graphics/state/blend_states.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
@@ -35,6 +36,18 @@ void ScreenLayout(ChannelLayout out[3], uint32_t *fill) {
     out[2] = ChannelLayout{8, 0};
     *fill = 0xFF000000u;
   }
+}
+
+// The blend image's texture size and its reciprocals: the scales that turn
+// graph positions into the blend image's texture coordinates.
+void KeepBlendImageSize(const GraphRecord *blend) {
+  const GraphTextureEntry *entry =
+      blend && blend->pieceCount > 0 ? blend->pieces[0].entry : NULL;
+  VertexBatch &batch = g_vertexBatch;
+  batch.blendWidth = entry ? static_cast<float>(entry->textureWidth) : 0.0f;
+  batch.blendHeight = entry ? static_cast<float>(entry->textureHeight) : 0.0f;
+  batch.blendWidthInverse = entry ? 1.0f / batch.blendWidth : 0.0f;
+  batch.blendHeightInverse = entry ? 1.0f / batch.blendHeight : 0.0f;
 }
 
 }  // namespace
@@ -89,6 +102,7 @@ int SetDrawBlendGraph(int handle, int borderParam, int borderRange) {
   s.blendBorderParam = borderParam;
   s.blendBorderRange = borderRange;
   SetBlendTexture(borderRange, texture, borderParam);
+  KeepBlendImageSize(handle == -1 ? NULL : GetGraphRecord(handle));
   return 0;
 }
 
