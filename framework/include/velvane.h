@@ -479,6 +479,35 @@ int SetCameraLookAt(Vector3 position, Vector3 target);
 int SetProjectionCenter(float x, float y);
 
 // ---------------------------------------------------------------------------
+// Graphics: fonts and text
+// ---------------------------------------------------------------------------
+
+// A font from system outlines (null face: the default face; -1 arguments
+// take their defaults; slot and check number -1 for a new handle).
+int CreateFontToHandle(const char *face, int size, int thickness, int fontType,
+                       int charSetCode, int edgeSize, int italic, int slot, int checkNumber);
+// Deletes a font handle; -1 for a handle that names no font.
+int DeleteFontHandle(int handle);
+// *notice becomes 0 now and 1 when the font is deleted; 0 / -1.
+int SetFontDeleteNotice(int handle, int *notice);
+// The face (256 bytes), size and thickness of a font; each may be null.
+int GetFontHandleInfo(char *face, int *size, int *thickness, int handle);
+// The size a font was made with, or -1.
+int GetFontHandleSize(int handle);
+// 1 when handle names a font, else 0.
+int IsFontHandleValid(int handle);
+// Extra pixels added to every advance of the font; 0 / -1.
+int SetFontSpacing(int spacing, int handle);
+// The default font's handle (-1 while there is none).
+int GetDefaultFontHandle(void);
+// Size and thickness of the default font (-1: 16 and 6); the face is unused.
+int SetDefaultFontSizeAndThickness(const char *face, int size, int thickness);
+// Text with a font at (x, y): colours in the screen's format, vertical 1
+// turns it a quarter clockwise. 0, or -1 for a bad font handle.
+int DrawTextWithFont(int x, int y, const char *text, int color, int fontHandle, int edgeColor,
+                     int vertical);
+
+// ---------------------------------------------------------------------------
 // Graphics: character classification
 // ---------------------------------------------------------------------------
 

@@ -11,7 +11,7 @@
 #include "core/input/key_input.h"
 #include "core/debug/log.h"
 #include "core/net/network.h"
-#include "core/debug/onscreen_log.h"
+#include "graphics/text/onscreen_log.h"
 #include "core/base/platform.h"
 #include "core/util/strings.h"
 #include "core/base/system_info.h"

@@ -101,6 +101,10 @@ namespace {
 
 // Moves the next-slot mark past a slot just taken, by the table's rule.
 void MoveNextSlotMark(HandleTable *table, int slot) {
+  if (table->slotRule == HANDLE_SLOTS_FIRST_EMPTY) {
+    table->nextSlot = 0;
+    return;
+  }
   if (table->slotRule != HANDLE_SLOTS_HIGHEST) {
     table->nextSlot =
         (table->flags & HANDLE_TABLE_SEARCH_FROM_FOUND) ? slot : (slot + 1) % table->capacity;
@@ -168,7 +172,16 @@ int HandleTableAdd(HandleTable *table, HandleObject *object) {
 }
 
 void HandleTableSetSlotRule(HandleTable *table, int rule) {
-  if (table) table->slotRule = rule == HANDLE_SLOTS_HIGHEST ? rule : HANDLE_SLOTS_ROUND;
+  if (!table) return;
+  const bool known = rule == HANDLE_SLOTS_HIGHEST || rule == HANDLE_SLOTS_FIRST_EMPTY;
+  table->slotRule = known ? rule : HANDLE_SLOTS_ROUND;
+  if (rule == HANDLE_SLOTS_FIRST_EMPTY) table->nextSlot = 0;
+}
+
+int HandleTableTakeCheckNumber(HandleTable *table) {
+  const int check = table->checkCounter;
+  table->checkCounter = (check + 1) % HANDLE_CHECK_LIMIT;
+  return check;
 }
 
 

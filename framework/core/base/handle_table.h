@@ -55,7 +55,9 @@ enum HandleSlotRule {
   // One past the highest slot in use; when that passes the end, the first
   // empty slot. Deleting the highest object moves the mark down past the
   // empty slots below it, so a table that empties starts again at 0.
-  HANDLE_SLOTS_HIGHEST = 1
+  HANDLE_SLOTS_HIGHEST = 1,
+  // The first empty slot from 0, whatever was added or deleted before.
+  HANDLE_SLOTS_FIRST_EMPTY = 2
 };
 
 // What a slot holds between HandleTableReserve and HandleTableFill: taken,
@@ -93,6 +95,9 @@ int HandleTableUnreserve(HandleTable *table, int handle);
 int HandleTableSlotOf(const HandleTable *table, int handle);
 // Chooses the slot rule of an initialised table (round by default).
 void HandleTableSetSlotRule(HandleTable *table, int rule);
+// The check number a new object takes, advancing the counter (wrapping to 0
+// at HANDLE_CHECK_LIMIT), for objects put in with HandleTableAddAt.
+int HandleTableTakeCheckNumber(HandleTable *table);
 // Puts object into a free slot, stamps object->handle and returns the handle;
 // -1 when the table is full.
 int HandleTableAdd(HandleTable *table, HandleObject *object);

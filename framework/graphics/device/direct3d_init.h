@@ -45,5 +45,7 @@ int CreateSoftwareScreen(void);
 void ReleaseSoftwareScreen(void);
 // The screen image, null while none exists.
 MEMIMG *GetSoftwareScreenImage(void);
+// The work image of the screen's size: with an alpha byte (1) or without.
+MEMIMG *GetSoftwareWorkImage(int alpha);
 
 #endif  // VELVANE_GRAPHICS_DIRECT3D_INIT_H

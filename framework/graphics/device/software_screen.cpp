@@ -50,3 +50,8 @@ void ReleaseSoftwareScreen(void) {
 MEMIMG *GetSoftwareScreenImage(void) {
   return MemImgIsValid(&g_software.screen) ? &g_software.screen : NULL;
 }
+
+MEMIMG *GetSoftwareWorkImage(int alpha) {
+  MEMIMG *image = alpha ? &g_software.workAlpha : &g_software.work;
+  return MemImgIsValid(image) ? image : NULL;
+}

@@ -204,3 +204,43 @@ TEST_F(HandleTableTest, AddAtPutsAnObjectBackUnderItsHandle) {
 }
 
 }  // namespace
+
+namespace {
+
+class FirstEmptyRuleTest : public HandleTableTest {
+ protected:
+  void SetUp() override {
+    HandleTableTest::SetUp();
+    HandleTableSetSlotRule(&table, HANDLE_SLOTS_FIRST_EMPTY);
+  }
+};
+
+// Every new object takes the lowest empty slot, however the table got there.
+TEST_F(FirstEmptyRuleTest, NewObjectsTakeTheLowestEmptySlot) {
+  int h[4];
+  for (int i = 0; i < 4; i++) h[i] = HandleTableAdd(&table, &things[i].header);
+  for (int i = 0; i < 4; i++) EXPECT_EQ(i, HandleSlotOf(h[i]));
+  EXPECT_EQ(-1, HandleTableAdd(&table, &things[4].header));
+  HandleTableRemove(&table, h[2]);
+  HandleTableRemove(&table, h[1]);
+  EXPECT_EQ(1, HandleSlotOf(HandleTableAdd(&table, &things[4].header)));
+  EXPECT_EQ(2, HandleSlotOf(HandleTableAdd(&table, &things[5].header)));
+  HandleTableRemove(&table, h[3]);
+  HandleTableRemove(&table, h[0]);
+  const int reserved = HandleTableReserve(&table);
+  EXPECT_EQ(0, HandleSlotOf(reserved));
+  HandleTableUnreserve(&table, reserved);
+  // An object put back at its own slot does not move the search.
+  EXPECT_EQ(h[3], HandleTableAddAt(&table, &things[3].header, h[3]));
+  EXPECT_EQ(0, HandleSlotOf(HandleTableAdd(&table, &things[0].header)));
+}
+
+TEST_F(HandleTableTest, TakenCheckNumbersAdvanceAndWrap) {
+  table.checkCounter = 2046;
+  EXPECT_EQ(2046, HandleTableTakeCheckNumber(&table));
+  EXPECT_EQ(2047, HandleTableTakeCheckNumber(&table));
+  EXPECT_EQ(0, HandleTableTakeCheckNumber(&table));
+  EXPECT_EQ(1, table.checkCounter);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// The text draw calls and the pen walk both paths share.
+#include "graphics/text/text_draw.h"
+
+#include <math.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "core/debug/log.h"
+#include "core/debug/memory.h"
+#include "graphics/device/screen_settings.h"
+#include "graphics/draw/draw_settings.h"
+#include "graphics/draw/draw_target.h"
+#include "graphics/text/char_class.h"
+#include "graphics/text/font_system.h"
+#include "graphics/text/glyph_cache.h"
+
+namespace {
+
+enum { STATIC_LIST_CHARACTERS = 256, FORMAT_BUFFER_SIZE = 2048 };
+
+struct TextDrawState {
+  unsigned char list[STATIC_LIST_CHARACTERS * 3];
+  uint8_t seen[FONT_LOOKUP_SIZE / 8];
+};
+
+TextDrawState g_textDraw;
+
+int ListIndex(const unsigned char *character) { return character[0] + 256 * character[1]; }
+
+// Marks a character as met in this list; 1 when it was met before.
+int SeenBefore(const unsigned char *character) {
+  const int index = ListIndex(character);
+  const int seen = g_textDraw.seen[index >> 3] & (1 << (index & 7));
+  g_textDraw.seen[index >> 3] = static_cast<uint8_t>(g_textDraw.seen[index >> 3] | (1 << (index & 7)));
+  return seen != 0;
+}
+
+// The characters of the list not cached yet, each once, moved to the front
+// of pending (as many as the cache has slots); their count.
+int CollectUncached(const FontRecord *font, const unsigned char *list, int count,
+                    unsigned char *pending) {
+  memset(g_textDraw.seen, 0, sizeof g_textDraw.seen);
+  int found = 0;
+  for (int i = 0; i < count && found < font->slotCount; i++) {
+    const unsigned char *character = list + 3 * i;
+    if (FindCachedGlyph(font, character) || SeenBefore(character)) continue;
+    memcpy(pending + 3 * found++, character, 3);
+  }
+  return found;
+}
+
+int RoundPen(double pen) { return static_cast<int>(floor(pen + 0.5)); }
+
+uint32_t ScaleChannel(uint32_t color, int shift, uint32_t mask, int brightness) {
+  const uint32_t channel = (color >> shift) & mask;
+  return ((channel * static_cast<uint32_t>(brightness) / 255u) & mask) << shift;
+}
+
+}  // namespace
+
+int CountCharacters(int maxLength, const char *s, int charSetCode) {
+  int count = 0;
+  for (const char *p = s; *p && (maxLength < 0 || count < maxLength); p += MultiByteCharSize(p, charSetCode)) {
+    count++;
+  }
+  return count;
+}
+
+int BuildCharList(int maxLength, const char *s, int fontHandle, unsigned char *list, int *count) {
+  const FontRecord *font = GetFontRecord(fontHandle);
+  if (!font) return -1;
+  int n = 0;
+  for (const char *p = s; *p && (maxLength < 0 || n < maxLength); n++) {
+    const int bytes = MultiByteCharSize(p, font->charSetCode);
+    list[3 * n] = static_cast<unsigned char>(p[0]);
+    list[3 * n + 1] = bytes == 2 ? static_cast<unsigned char>(p[1]) : 0;
+    list[3 * n + 2] = 0;
+    p += bytes;
+  }
+  *count = n;
+  unsigned char *pending = static_cast<unsigned char *>(VV_ALLOC(3 * (n > 0 ? n : 1)));
+  if (!pending) return -1;
+  const int uncached = CollectUncached(font, list, n, pending);
+  if (uncached > 0) RenderGlyphsToCache(fontHandle, uncached, pending);
+  VV_FREE(pending);
+  return 0;
+}
+
+uint32_t ApplyBrightnessToColor(uint32_t color, int screenBits, uint32_t brightness) {
+  if (DrawBrightnessIsWhite(brightness)) return color;
+  const int r = DrawBrightnessRed(brightness), g = DrawBrightnessGreen(brightness);
+  const int b = DrawBrightnessBlue(brightness);
+  if (screenBits == 16) {
+    return ScaleChannel(color, 11, 0x1F, r) | ScaleChannel(color, 5, 0x3F, g) |
+           ScaleChannel(color, 0, 0x1F, b);
+  }
+  return ScaleChannel(color, 16, 0xFF, r) | ScaleChannel(color, 8, 0xFF, g) |
+         ScaleChannel(color, 0, 0xFF, b);
+}
+
+int DrawStringCore(const TextDrawRequest *request) {
+  FontRecord *font = GetFontRecord(request->fontHandle);
+  if (!font) return -1;
+  const int characters = CountCharacters(request->length, request->text, font->charSetCode);
+  unsigned char *list = g_textDraw.list;
+  if (characters > STATIC_LIST_CHARACTERS) {
+    list = static_cast<unsigned char *>(VV_ALLOC(3 * characters));
+    if (!list) return -1;
+  }
+  int count = 0;
+  int result = BuildCharList(request->length, request->text, request->fontHandle, list, &count);
+  const double scaleX = request->scaled ? request->scaleX : 1.0;
+  const double scaleY = request->scaled ? request->scaleY : 1.0;
+  const double penScale = request->vertical ? scaleY : scaleX;
+  double pen = 0;
+  for (int i = 0; i < count && result == 0; i++) {
+    const unsigned char *character = list + 3 * i;
+    const GlyphSlot *slot = FindCachedGlyph(font, character);
+    if (!slot) slot = RenderGlyphsToCache(request->fontHandle, 1, character);
+    if (!slot) {
+      result = WriteLogLine("テキストキャッシュの作成に失敗しました\n");
+      break;
+    }
+    const int drawn = !IsBlankCharacter(character) && (slot->width || slot->height);
+    if (request->draw && drawn && request->drawer) {
+      const int penPixels = static_cast<int>(pen);
+      if (request->vertical) {
+        request->drawer(request, font, slot, request->x + font->lineHeight - slot->top - slot->height,
+                        request->y + penPixels + slot->originX);
+      } else {
+        request->drawer(request, font, slot, request->x + penPixels + slot->originX,
+                        request->y + slot->top);
+      }
+    }
+    pen += (slot->advance + font->spacing) * penScale;
+  }
+  if (list != g_textDraw.list) VV_FREE(list);
+  if (result < 0) return -1;
+  if (request->size) {
+    request->size[request->vertical ? 1 : 0] = RoundPen(pen);
+    request->size[request->vertical ? 0 : 1] = font->lineHeight;
+  }
+  return RoundPen(pen);
+}
+
+int DrawTextWithFont(int x, int y, const char *text, int color, int fontHandle, int edgeColor,
+                     int vertical) {
+  if (!text || !text[0] || g_drawSettings.resetting) return 0;
+  const FontRecord *font = GetFontRecord(fontHandle);
+  if (!font) return WriteLogLine("フォントハンドル値が異常です\n");
+  const int front = GetDrawTarget() == DRAW_TARGET_FRONT;
+  const int blend3Texture = g_drawSettings.blendMode == DRAW_BLEND_SUB && font->textureCache;
+  if ((front || blend3Texture) && x >= g_drawSettings.clipRect.right) return 0;
+  const int bits = GetScreenColorBits();
+  const uint32_t brightness = g_drawSettings.drawBrightness;
+  const uint32_t textColor = ApplyBrightnessToColor(static_cast<uint32_t>(color), bits, brightness);
+  const uint32_t edge = ApplyBrightnessToColor(static_cast<uint32_t>(edgeColor), bits, brightness);
+  const int drawn = DrawTextSoftware(x, y, text, textColor, fontHandle, edge, vertical, NULL);
+  return drawn < 0 ? -1 : 0;
+}
+
+int DrawTextAt(int x, int y, const char *text, int color, int edgeColor) {
+  RefreshDefaultFont();
+  return DrawTextWithFont(x, y, text, color, GetDefaultFontHandle(), edgeColor, 0);
+}
+
+int DrawFormattedText(int x, int y, int color, const char *format, ...) {
+  char text[FORMAT_BUFFER_SIZE];
+  va_list args;
+  va_start(args, format);
+  // A longer result is cut at the buffer's end instead of running past it.
+  const int written = format ? vsnprintf(text, sizeof text, format, args) : -1;
+  va_end(args);
+  if (written < 0) return -1;
+  RefreshDefaultFont();
+  return DrawTextWithFont(x, y, text, color, GetDefaultFontHandle(), 0, 0);
+}

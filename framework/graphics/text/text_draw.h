@@ -1,0 +1,54 @@
+// String drawing shared by the graph path and the software path: character
+// lists, the pen walk over cached glyphs and the glyph placement.
+#ifndef VELVANE_GRAPHICS_TEXT_DRAW_H
+#define VELVANE_GRAPHICS_TEXT_DRAW_H
+
+#include <stdint.h>
+
+#include "graphics/text/font_record.h"
+#include "velvane.h"
+
+struct MEMIMG;
+struct TextDrawRequest;
+
+// Draws one cached glyph whose black box starts at (left, top) before any
+// turn; vertical glyphs are turned a quarter clockwise into the box of
+// height x width at (left, top).
+typedef void (*GlyphDrawer)(const TextDrawRequest *request, const FontRecord *font,
+                            const GlyphSlot *slot, int left, int top);
+
+struct TextDrawRequest {
+  int draw;  // 0 only measures
+  int x, y;
+  int scaled;
+  double scaleX, scaleY;
+  const char *text;
+  uint32_t color, edgeColor;  // screen-format colours, brightness applied
+  MEMIMG *target;             // software path: the image written
+  Rect clip;                  // right and bottom exclusive
+  int fontHandle;
+  int length;  // characters; -1 all
+  int vertical;
+  int *size;  // {width, height} when not null
+  GlyphDrawer drawer;
+};
+
+// Splits s (at most maxLength characters, -1 all) into three-byte entries
+// of list (room for every character) and renders the characters not yet
+// cached, each once, as many as the cache holds. 0, or -1 for a bad handle.
+int BuildCharList(int maxLength, const char *s, int fontHandle, unsigned char *list, int *count);
+// Characters s holds (at most maxLength, -1 all).
+int CountCharacters(int maxLength, const char *s, int charSetCode);
+// Walks the string, drawing (when asked) and measuring; the pen total
+// rounded, or -1 for a bad handle or a glyph that cannot be rendered.
+int DrawStringCore(const TextDrawRequest *request);
+// A screen-format colour with each channel scaled by the draw brightness.
+uint32_t ApplyBrightnessToColor(uint32_t color, int screenBits, uint32_t brightness);
+
+// The software path's glyph writer, and the target image of that path.
+void DrawGlyphToImage(const TextDrawRequest *request, const FontRecord *font,
+                      const GlyphSlot *slot, int left, int top);
+int DrawTextSoftware(int x, int y, const char *text, uint32_t color, int fontHandle,
+                     uint32_t edgeColor, int vertical, MEMIMG *target);
+
+#endif  // VELVANE_GRAPHICS_TEXT_DRAW_H
