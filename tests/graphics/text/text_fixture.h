@@ -44,11 +44,13 @@ class TextFixture : public GfxFixture {
     MemImgFillRect(image, nullptr, fill);
     return image;
   }
+public:
   static uint32_t Pixel(const MEMIMG *image, int x, int y) {
     const int bytes = image->base->format->bytesPerPixel;
     return ReadRawPixel(image->pixels + y * image->base->pitch + x * bytes, bytes);
   }
 
+protected:
   FakeGlyphSource glyphs;
   int previousCharSet = 0;
   unsigned previousCodePage = 0;
