@@ -61,11 +61,13 @@ fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
-  if [[ ! -f "$WINEPREFIX/.velvane-ready" ]]; then
+  # The marker names what a ready prefix holds, so older prefixes are redone.
+  if [[ ! -f "$WINEPREFIX/.velvane-ready-fonts" ]]; then
     rm -rf "$WINEPREFIX"
     timeout 300 "$WINE64" wineboot --init >/dev/null 2>&1 || true
     timeout 120 "$(dirname "$WINE64")/wineserver" -w 2>/dev/null || true
-    touch "$WINEPREFIX/.velvane-ready"
+    "$(dirname "$0")/wine-prefix-fonts.sh" "$WINEPREFIX" "$WINE64"
+    touch "$WINEPREFIX/.velvane-ready-fonts"
   fi
 ) 9>"$WINEPREFIX.lock"
 
