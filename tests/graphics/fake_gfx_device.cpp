@@ -84,8 +84,49 @@ FakeGfxObject *FakeGfxDevice::Make(const std::string &kind, int width, int heigh
   object->format = format;
   object->pitch = width * BytesPerPixel(format);
   object->pixels.assign(static_cast<size_t>(object->pitch) * static_cast<size_t>(height), 0);
+  object->generation = deviceGeneration;
   objects_.push_back(object);
   return object;
+}
+
+FakeGfxObject *FakeGfxDevice::MakeBlock(const std::string &kind, int length, int format,
+                                        int usage, int pool) {
+  FakeGfxObject *object = new FakeGfxObject;
+  object->kind = kind;
+  object->width = length;
+  object->height = 1;
+  object->pitch = length;
+  object->fvf = format;
+  object->usage = usage;
+  object->pool = pool;
+  object->pixels.assign(static_cast<size_t>(length), 0xCD);  // undefined contents
+  object->generation = deviceGeneration;
+  objects_.push_back(object);
+  return object;
+}
+
+FakeGfxObject *FakeGfxDevice::Current(const void *handle, const std::string &kind) {
+  FakeGfxObject *object = Object(handle);
+  if (!object || object->kind != kind || object->released || !device ||
+      object->generation != deviceGeneration) {
+    staleUses++;
+    return nullptr;
+  }
+  return object;
+}
+
+int FakeGfxDevice::LockBlock(const void *handle, const std::string &kind, int offset, int size,
+                             void **out) {
+  FakeGfxObject *object = Current(handle, kind);
+  if (!object) return -1;
+  const size_t length = object->pixels.size();
+  // Size 0 locks the whole buffer, as Direct3D does.
+  if (size == 0 && offset == 0) size = static_cast<int>(length);
+  if (offset < 0 || size < 0 || static_cast<size_t>(offset) + static_cast<size_t>(size) > length) {
+    return -1;
+  }
+  *out = object->pixels.data() + offset;
+  return 0;
 }
 
 FakeGfxObject *FakeGfxDevice::Object(const void *handle) const {
@@ -114,7 +155,8 @@ int FakeGfxDevice::LiveOf(const std::string &kind) const {
 
 int FakeGfxDevice::LiveObjects() const {
   return library + directDraw + direct3D + device + LiveOf("surface") + LiveOf("swapchain") +
-         LiveOf("volume") + LiveOf("texture");
+         LiveOf("volume") + LiveOf("texture") + LiveOf("vbuffer") + LiveOf("ibuffer") +
+         LiveOf("shader");
 }
 
 int FakeGfxDevice::LoadD3DLibrary() {
@@ -197,6 +239,9 @@ int FakeGfxDevice::CreateDevice(const GfxPresentParams *params, uint32_t behavio
     return -1;
   }
   device = 1;
+  deviceGeneration++;
+  streamSource = nullptr;
+  indices = nullptr;
   backBuffer_ = Make("backbuffer", params->width, params->height, params->format);
   mirror.Reset(params->width, params->height);
   mirror.renderTarget = reinterpret_cast<GfxSurface *>(backBuffer_);
@@ -432,6 +477,7 @@ void FakeGfxDevice::SetTextureStageState(int stage, int state, uint32_t value) {
 
 void FakeGfxDevice::SetTexture(int stage, GfxTexture *texture) {
   Record("SetTexture", Format("%d=%p", stage, static_cast<void *>(texture)));
+  if (texture) Current(texture, "texture");
   if (stage >= 0 && stage < 8) mirror.textures[stage] = texture;
 }
 
@@ -550,8 +596,9 @@ int FakeGfxDevice::CreateTexture(int width, int height, int format, GfxTexture *
 }
 
 int FakeGfxDevice::LockTexture(GfxTexture *texture, GfxLocked *out) {
-  FakeGfxObject *object = Object(texture);
-  if (Record("LockTexture") || !object) return -1;
+  if (Record("LockTexture")) return -1;
+  FakeGfxObject *object = Current(texture, "texture");
+  if (!object) return -1;
   out->bits = object->pixels.data();
   out->pitch = object->pitch;
   out->slicePitch = 0;
@@ -691,6 +738,101 @@ int FakeGfxDevice::ColorFill(GfxSurface *surface, const GfxRect *rect, uint32_t 
     }
   }
   return 0;
+}
+
+int FakeGfxDevice::CreateVertexBuffer(int length, int usage, int fvf, int pool,
+                                      GfxVertexBuffer **out) {
+  if (Record("CreateVertexBuffer",
+             Format("%d usage=%d fvf=0x%x pool=%d", length, usage, fvf, pool)) ||
+      !device || length <= 0) {
+    return -1;
+  }
+  *out = reinterpret_cast<GfxVertexBuffer *>(MakeBlock("vbuffer", length, fvf, usage, pool));
+  return 0;
+}
+
+int FakeGfxDevice::CreateIndexBuffer(int length, int usage, int format, int pool,
+                                     GfxIndexBuffer **out) {
+  if (Record("CreateIndexBuffer",
+             Format("%d usage=%d fmt=%d pool=%d", length, usage, format, pool)) ||
+      !device || length <= 0) {
+    return -1;
+  }
+  *out = reinterpret_cast<GfxIndexBuffer *>(MakeBlock("ibuffer", length, format, usage, pool));
+  return 0;
+}
+
+int FakeGfxDevice::LockVertexBuffer(GfxVertexBuffer *buffer, int offset, int size, void **out) {
+  if (Record("LockVertexBuffer", Format("%d+%d", offset, size))) return -1;
+  return LockBlock(buffer, "vbuffer", offset, size, out);
+}
+
+void FakeGfxDevice::UnlockVertexBuffer(GfxVertexBuffer *buffer) {
+  Record("UnlockVertexBuffer");
+  Current(buffer, "vbuffer");
+}
+
+void FakeGfxDevice::ReleaseVertexBuffer(GfxVertexBuffer *buffer) {
+  Record("ReleaseVertexBuffer");
+  Release(buffer);
+}
+
+int FakeGfxDevice::LockIndexBuffer(GfxIndexBuffer *buffer, int offset, int size, void **out) {
+  if (Record("LockIndexBuffer", Format("%d+%d", offset, size))) return -1;
+  return LockBlock(buffer, "ibuffer", offset, size, out);
+}
+
+void FakeGfxDevice::UnlockIndexBuffer(GfxIndexBuffer *buffer) {
+  Record("UnlockIndexBuffer");
+  Current(buffer, "ibuffer");
+}
+
+void FakeGfxDevice::ReleaseIndexBuffer(GfxIndexBuffer *buffer) {
+  Record("ReleaseIndexBuffer");
+  Release(buffer);
+}
+
+int FakeGfxDevice::SetStreamSource(GfxVertexBuffer *buffer, int stride) {
+  if (Record("SetStreamSource", Format("stride=%d", stride))) return -1;
+  if (buffer && !Current(buffer, "vbuffer")) return -1;
+  streamSource = buffer;
+  return 0;
+}
+
+int FakeGfxDevice::SetIndices(GfxIndexBuffer *buffer) {
+  if (Record("SetIndices")) return -1;
+  if (buffer && !Current(buffer, "ibuffer")) return -1;
+  indices = buffer;
+  return 0;
+}
+
+int FakeGfxDevice::DrawIndexedPrimitive(int type, int minVertex, int vertexCount,
+                                        int startIndex, int primitiveCount) {
+  if (Record("DrawIndexedPrimitive", Format("type=%d min=%d vertices=%d start=%d count=%d", type,
+                                            minVertex, vertexCount, startIndex,
+                                            primitiveCount))) {
+    return -1;
+  }
+  if (!Current(streamSource, "vbuffer") || !Current(indices, "ibuffer")) return -1;
+  return 0;
+}
+
+int FakeGfxDevice::CreateShader(int pixel, const uint32_t *code, GfxShader **out) {
+  if (Record("CreateShader", Format("%s", pixel ? "pixel" : "vertex")) || !device || !code) {
+    return -1;
+  }
+  // A shader's code runs to its end token 0x0000FFFF.
+  size_t words = 1;
+  while (code[words - 1] != 0x0000FFFFu) words++;
+  FakeGfxObject *object = MakeBlock("shader", static_cast<int>(words * 4), pixel, 0, 0);
+  memcpy(object->pixels.data(), code, words * 4);
+  *out = reinterpret_cast<GfxShader *>(object);
+  return 0;
+}
+
+void FakeGfxDevice::ReleaseShader(int pixel, GfxShader *shader) {
+  Record("ReleaseShader", Format("%s", pixel ? "pixel" : "vertex"));
+  Release(shader);
 }
 
 void FakeGfxDevice::SetDrawTargetTimer(int on) {

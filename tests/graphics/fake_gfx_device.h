@@ -19,7 +19,7 @@ struct FakeGfxObject {
   int height = 0;
   int format = 0;
   int pitch = 0;
-  std::vector<uint8_t> pixels;
+  std::vector<uint8_t> pixels;  // a buffer's bytes, a shader's code
   int released = 0;
   // Graph textures: levels 1 and on after level 0 (pixels), with their
   // pitches; the pool and usage they were made with.
@@ -33,6 +33,8 @@ struct FakeGfxObject {
   // The bytes and pitch of a level (0: pixels).
   std::vector<uint8_t> &Level(int n) { return n == 0 ? pixels : mips[static_cast<size_t>(n) - 1]; }
   int LevelPitch(int n) const { return n == 0 ? pitch : mipPitches[static_cast<size_t>(n) - 1]; }
+  int generation = 0;  // the device it came from
+  int fvf = 0;         // a vertex buffer's FVF, an index buffer's format
 };
 
 // A clock that moves only when asked: each vertical-blank wait advances it
@@ -102,6 +104,14 @@ class FakeGfxDevice : public GfxDevice {
   int LiveOf(const std::string &kind) const;
   // Releases of objects already released.
   int doubleReleases = 0;
+  // Calls that reached a buffer, texture or shader of a device already
+  // released, or one already released itself.
+  int staleUses = 0;
+  // Devices made so far; objects carry the number of their device.
+  int deviceGeneration = 0;
+  // The buffers and index format the last indexed draw used.
+  GfxVertexBuffer *streamSource = nullptr;
+  GfxIndexBuffer *indices = nullptr;
 
   std::vector<std::string> calls;
   GfxCaps caps;
@@ -237,6 +247,22 @@ class FakeGfxDevice : public GfxDevice {
   static int RowBytes(int format, int width);
   static size_t PixelOffset(int format, int pitch, int x, int y);
   static bool IsBlockFormat(int format);
+  int CreateVertexBuffer(int length, int usage, int fvf, int pool,
+                         GfxVertexBuffer **out) override;
+  int CreateIndexBuffer(int length, int usage, int format, int pool,
+                        GfxIndexBuffer **out) override;
+  int LockVertexBuffer(GfxVertexBuffer *buffer, int offset, int size, void **out) override;
+  void UnlockVertexBuffer(GfxVertexBuffer *buffer) override;
+  void ReleaseVertexBuffer(GfxVertexBuffer *buffer) override;
+  int LockIndexBuffer(GfxIndexBuffer *buffer, int offset, int size, void **out) override;
+  void UnlockIndexBuffer(GfxIndexBuffer *buffer) override;
+  void ReleaseIndexBuffer(GfxIndexBuffer *buffer) override;
+  int SetStreamSource(GfxVertexBuffer *buffer, int stride) override;
+  int SetIndices(GfxIndexBuffer *buffer) override;
+  int DrawIndexedPrimitive(int type, int minVertex, int vertexCount, int startIndex,
+                           int primitiveCount) override;
+  int CreateShader(int pixel, const uint32_t *code, GfxShader **out) override;
+  void ReleaseShader(int pixel, GfxShader *shader) override;
 
   // The device's states as the calls left them.
   FakeDeviceMirror mirror;
@@ -256,6 +282,12 @@ class FakeGfxDevice : public GfxDevice {
   bool Record(const std::string &kind, const std::string &args = "");
   FakeGfxObject *Make(const std::string &kind, int width, int height, int format);
   void Release(const void *handle);
+  // A buffer or shader of length bytes.
+  FakeGfxObject *MakeBlock(const std::string &kind, int length, int format, int usage, int pool);
+  // The live object of this device and kind behind handle; counts a stale
+  // use and gives null otherwise.
+  FakeGfxObject *Current(const void *handle, const std::string &kind);
+  int LockBlock(const void *handle, const std::string &kind, int offset, int size, void **out);
   static int BytesPerPixel(int format);
 
   std::map<std::string, int> counts_;

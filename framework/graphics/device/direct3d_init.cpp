@@ -315,7 +315,9 @@ void ReleaseHardwareObjects(void) {
   g_d3d.exInterface = 0;
 }
 
-int InitDirect3D(void) {
+namespace {
+
+int StartDirect3D(bool hardwareOnly) {
   GfxDevice *device = GetGfxDevice();
   if (!device || !GetFrameClock() || device->LoadD3DLibrary() < 0) {
     return WriteLogLine("d3d9.dll の読み込みに失敗しました\n");
@@ -338,6 +340,7 @@ int InitDirect3D(void) {
     }
   }
   if (IsHardwareRenderingActive()) return 0;
+  if (hardwareOnly) return -1;
   if (IsFullScreen(device) &&
       ChangeDisplayMode(ScreenWidth(), ScreenHeight(), GetScreenColorBits()) < 0) {
     return -1;
@@ -345,3 +348,9 @@ int InitDirect3D(void) {
   MeasureVerticalBlankPeriod();
   return 0;
 }
+
+}  // namespace
+
+int InitDirect3D(void) { return StartDirect3D(false); }
+
+int InitDirect3DHardwareOnly(void) { return StartDirect3D(true); }

@@ -12,6 +12,10 @@ struct MEMIMG;
 // flag says which); -1 without the library or DirectDraw, or when the
 // software path's display change fails.
 int InitDirect3D(void);
+// The same start when only the hardware path will do (a device rebuild on
+// it): -1 as soon as no device can be made, with no software-path display
+// change.
+int InitDirect3DHardwareOnly(void);
 int CreateDirectDrawObject(void);
 int CreateDirect3DObject(void);
 int CreateDirect3DDevice(void);

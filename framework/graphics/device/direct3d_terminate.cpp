@@ -3,6 +3,7 @@
 #include "graphics/device/display_modes.h"
 #include "graphics/device/screen_settings.h"
 #include "graphics/device/shaders.h"
+#include "graphics/state/render_state_cache.h"
 #include "model/draw/model_draw_buffers.h"
 
 int TerminateDirect3D(void) {
@@ -10,6 +11,7 @@ int TerminateDirect3D(void) {
   ReleaseAllModelDrawBuffers();
   ReleaseBoundShaderObjects();
   ReleaseBuiltinShaders();
+  ForgetDeviceBindings();
   if (device && g_d3d.libraryLoaded) {
     // The display was switched by this module itself (the device's own
     // exclusive mode restores itself when it goes).

@@ -56,11 +56,22 @@ enum {
   GFX_IDENTIFIER_SIZE = 512
 };
 
+// Buffer creation and drawing codes, with their Direct3D values.
+enum {
+  GFX_USAGE_WRITEONLY = 8,  // as Direct3D takes it for buffers
+  GFX_FMT_INDEX16 = 101,
+  GFX_FMT_INDEX32 = 102,
+  GFX_PRIM_TRIANGLELIST = 4
+};
+
 // Opaque device objects; only the device implementation knows what they are.
 struct GfxSurface;
 struct GfxSwapChain;
 struct GfxVolumeTexture;
 struct GfxTexture;
+struct GfxVertexBuffer;
+struct GfxIndexBuffer;
+struct GfxShader;
 
 // A viewport as Direct3D 9 takes it.
 struct GfxViewport {
@@ -331,6 +342,25 @@ class GfxDevice {
                             int y) = 0;
   // Fills rect (null: whole) of a render-target surface with an ARGB colour; 0 / -1.
   virtual int ColorFill(GfxSurface *surface, const GfxRect *rect, uint32_t color) = 0;
+  // Vertex and index buffers; 0 / -1. A lock covers size bytes from offset.
+  virtual int CreateVertexBuffer(int length, int usage, int fvf, int pool,
+                                 GfxVertexBuffer **out) = 0;
+  virtual int CreateIndexBuffer(int length, int usage, int format, int pool,
+                                GfxIndexBuffer **out) = 0;
+  virtual int LockVertexBuffer(GfxVertexBuffer *buffer, int offset, int size, void **out) = 0;
+  virtual void UnlockVertexBuffer(GfxVertexBuffer *buffer) = 0;
+  virtual void ReleaseVertexBuffer(GfxVertexBuffer *buffer) = 0;
+  virtual int LockIndexBuffer(GfxIndexBuffer *buffer, int offset, int size, void **out) = 0;
+  virtual void UnlockIndexBuffer(GfxIndexBuffer *buffer) = 0;
+  virtual void ReleaseIndexBuffer(GfxIndexBuffer *buffer) = 0;
+  // Indexed drawing from buffers; 0 / -1.
+  virtual int SetStreamSource(GfxVertexBuffer *buffer, int stride) = 0;
+  virtual int SetIndices(GfxIndexBuffer *buffer) = 0;
+  virtual int DrawIndexedPrimitive(int type, int minVertex, int vertexCount, int startIndex,
+                                   int primitiveCount) = 0;
+  // A vertex (pixel 0) or pixel (pixel 1) shader from its byte code; 0 / -1.
+  virtual int CreateShader(int pixel, const uint32_t *code, GfxShader **out) = 0;
+  virtual void ReleaseShader(int pixel, GfxShader *shader) = 0;
 };
 
 // Time as the frame pacing and the measurements see it.

@@ -36,10 +36,19 @@ IDirect3DTexture9 *AsTexture(GfxTexture *texture) {
   return reinterpret_cast<IDirect3DTexture9 *>(texture);
 }
 
+IDirect3DVertexBuffer9 *AsVertexBuffer(GfxVertexBuffer *buffer) {
+  return reinterpret_cast<IDirect3DVertexBuffer9 *>(buffer);
+}
+
+IDirect3DIndexBuffer9 *AsIndexBuffer(GfxIndexBuffer *buffer) {
+  return reinterpret_cast<IDirect3DIndexBuffer9 *>(buffer);
+}
+
 // The portable records are laid out as Direct3D's, so they pass as they are.
 static_assert(sizeof(GfxLight) == sizeof(D3DLIGHT9), "light layout");
 static_assert(sizeof(GfxMaterial) == sizeof(D3DMATERIAL9), "material layout");
 static_assert(sizeof(Matrix4x4) == sizeof(D3DMATRIX), "matrix layout");
+static_assert(sizeof(DWORD) == sizeof(uint32_t), "shader code words");
 
 const RECT *AsRect(const GfxRect *rect, RECT *out) {
   if (!rect) return NULL;
@@ -628,6 +637,77 @@ class Win32GfxDevice : public GfxDevice {
   int ColorFill(GfxSurface *surface, const GfxRect *rect, uint32_t color) override {
     RECT area;
     return Result(device_->ColorFill(AsSurface(surface), AsRect(rect, &area), color));
+  }
+
+  int CreateVertexBuffer(int length, int usage, int fvf, int pool,
+                         GfxVertexBuffer **out) override {
+    IDirect3DVertexBuffer9 *buffer = NULL;
+    if (FAILED(device_->CreateVertexBuffer(static_cast<UINT>(length), static_cast<DWORD>(usage),
+                                           static_cast<DWORD>(fvf), static_cast<D3DPOOL>(pool),
+                                           &buffer, NULL))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxVertexBuffer *>(buffer);
+    return 0;
+  }
+  int CreateIndexBuffer(int length, int usage, int format, int pool,
+                        GfxIndexBuffer **out) override {
+    IDirect3DIndexBuffer9 *buffer = NULL;
+    if (FAILED(device_->CreateIndexBuffer(static_cast<UINT>(length), static_cast<DWORD>(usage),
+                                          static_cast<D3DFORMAT>(format),
+                                          static_cast<D3DPOOL>(pool), &buffer, NULL))) {
+      return -1;
+    }
+    *out = reinterpret_cast<GfxIndexBuffer *>(buffer);
+    return 0;
+  }
+  int LockVertexBuffer(GfxVertexBuffer *buffer, int offset, int size, void **out) override {
+    return Result(AsVertexBuffer(buffer)->Lock(static_cast<UINT>(offset), static_cast<UINT>(size),
+                                               out, 0));
+  }
+  void UnlockVertexBuffer(GfxVertexBuffer *buffer) override { AsVertexBuffer(buffer)->Unlock(); }
+  void ReleaseVertexBuffer(GfxVertexBuffer *buffer) override {
+    AsVertexBuffer(buffer)->Release();
+  }
+  int LockIndexBuffer(GfxIndexBuffer *buffer, int offset, int size, void **out) override {
+    return Result(AsIndexBuffer(buffer)->Lock(static_cast<UINT>(offset), static_cast<UINT>(size),
+                                              out, 0));
+  }
+  void UnlockIndexBuffer(GfxIndexBuffer *buffer) override { AsIndexBuffer(buffer)->Unlock(); }
+  void ReleaseIndexBuffer(GfxIndexBuffer *buffer) override { AsIndexBuffer(buffer)->Release(); }
+  int SetStreamSource(GfxVertexBuffer *buffer, int stride) override {
+    return Result(
+        device_->SetStreamSource(0, AsVertexBuffer(buffer), 0, static_cast<UINT>(stride)));
+  }
+  int SetIndices(GfxIndexBuffer *buffer) override {
+    return Result(device_->SetIndices(AsIndexBuffer(buffer)));
+  }
+  int DrawIndexedPrimitive(int type, int minVertex, int vertexCount, int startIndex,
+                           int primitiveCount) override {
+    return Result(device_->DrawIndexedPrimitive(
+        static_cast<D3DPRIMITIVETYPE>(type), 0, static_cast<UINT>(minVertex),
+        static_cast<UINT>(vertexCount), static_cast<UINT>(startIndex),
+        static_cast<UINT>(primitiveCount)));
+  }
+  int CreateShader(int pixel, const uint32_t *code, GfxShader **out) override {
+    const DWORD *words = reinterpret_cast<const DWORD *>(code);
+    if (pixel) {
+      IDirect3DPixelShader9 *shader = NULL;
+      if (FAILED(device_->CreatePixelShader(words, &shader))) return -1;
+      *out = reinterpret_cast<GfxShader *>(shader);
+    } else {
+      IDirect3DVertexShader9 *shader = NULL;
+      if (FAILED(device_->CreateVertexShader(words, &shader))) return -1;
+      *out = reinterpret_cast<GfxShader *>(shader);
+    }
+    return 0;
+  }
+  void ReleaseShader(int pixel, GfxShader *shader) override {
+    if (pixel) {
+      reinterpret_cast<IDirect3DPixelShader9 *>(shader)->Release();
+    } else {
+      reinterpret_cast<IDirect3DVertexShader9 *>(shader)->Release();
+    }
   }
 
  private:

@@ -6,6 +6,7 @@
 #include "core/base/core_state.h"
 #include "core/debug/log.h"
 #include "graphics/device/direct3d_init.h"
+#include "graphics/device/device_buffers.h"
 #include "graphics/device/direct3d_state.h"
 #include "graphics/device/mask_screen.h"
 #include "graphics/device/screen_settings.h"
@@ -192,10 +193,9 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate) {
   return -1;
 }
 
-int RestoreGraphicsDevice(void) { return 0; }
-
 int TestDeviceWithPresent(void) {
   GfxDevice *device = GetGfxDevice();
+  if (IsGraphicsDeviceLost()) return -1;
   if (!device || !IsHardwareRenderingActive()) return 0;
   EndDeviceScene();
   return device->Present() < 0 ? -1 : 0;

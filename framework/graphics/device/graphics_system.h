@@ -28,8 +28,25 @@ void *GetDirectDrawObject(void);
 // previous mode and then 640 x 480 x 16; 0 (the last failure ends the
 // process).
 int ApplyScreenMode(ScreenModeRequest mode);
-// Rebuilds the device and every graphics resource after a loss; 0.
+// Rebuilds the device and every graphics resource after a loss: 0, or -1
+// when the hardware path got no device back (graphics then stay lost and
+// the next call tries again).
 int RestoreGraphicsDevice(void);
+// The rebuild behind it: change 1 also stores a new width, height, colour
+// depth and refresh rate; change 0 restarts input and puts the user's
+// transforms and clip rectangle back. 0 / -1 as above.
+int RebuildGraphics(int change, int width, int height, int bits, int refresh);
+// 1 while the hardware path runs without a device (a rebuild got none):
+// every Direct3D entry point then refuses.
+int IsGraphicsDeviceLost(void);
+// Every device resource released: graph textures, buffers, shaders; 0.
+int ReleaseDeviceResources(void);
+// The same made again on a new device, cleared (pictures come back through
+// the reload); 0.
+int RecreateDeviceResources(void);
+// Every cached draw state, the world, view and projection re-sent to the
+// device under the cache's force flag; 0, or -1 without a device.
+int ReapplyDrawStates(void);
 // Ends an open scene and presents the whole back buffer as a device test:
 // 0 when the device works (or there is none), -1 when it was lost.
 int TestDeviceWithPresent(void);

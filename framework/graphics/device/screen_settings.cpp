@@ -62,6 +62,8 @@ int SetUseHardwareRendering(int use) {
   return 0;
 }
 
+void StoreUseHardwareRendering(int use) { g_screen.noHardware = use ? 0 : 1; }
+
 int GetUseHardwareRendering(void) { return g_screen.noHardware ? 0 : 1; }
 
 int IsHardwareRenderingActive(void) { return g_screen.hardwareActive; }

@@ -29,6 +29,9 @@ int IsEmulating320x240(void);
 // 1 when the hardware renderer may be used (the default), 0 when the
 // software renderer was chosen.
 int GetUseHardwareRendering(void);
+// The same choice made by the framework itself at any time (a rebuild on the
+// software path asks for no hardware for one start).
+void StoreUseHardwareRendering(int use);
 // 1 while the Direct3D path runs, 0 on the software renderer.
 int IsHardwareRenderingActive(void);
 void SetHardwareRenderingActive(int on);

@@ -6,6 +6,7 @@
 #include "core/base/core_state.h"
 #include "graphics/device/direct3d_init.h"
 #include "graphics/device/direct3d_state.h"
+#include "graphics/device/graphics_system.h"
 #include "graphics/device/screen_settings.h"
 #include "graphics/draw/draw_screen_lock.h"
 #include "graphics/draw/draw_setters.h"
@@ -178,6 +179,7 @@ GfxDibHeader MakeScreenDibHeader(const MEMIMG *image) {
 int PresentScreenRect(const Rect *dirty) {
   GfxDevice *device = GetGfxDevice();
   if (!IsFrameworkInitialised() || !device || device->IsProgramEnding()) return -1;
+  if (IsGraphicsDeviceLost()) return -1;
   Rect mapped = {0, 0, 0, 0};
   if (dirty && MapDirtyRect(dirty, &mapped) < 0) return -1;
   if (device->IsLayeredWindow()) {

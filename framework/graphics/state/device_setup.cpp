@@ -197,6 +197,25 @@ void ResetCacheToDeviceDefaults(void) {
 
 void ForgetSceneAndShaderState(void) { ResetCacheToDeviceDefaults(); }
 
+void ForgetDeviceBindings(void) {
+  RenderStateCache &cache = g_stateCache;
+  cache.pendingTexture = NULL;
+  cache.blendTexture = NULL;
+  cache.texturePending = 0;
+  for (int stage = 0; stage < CACHE_STAGES; stage++) {
+    cache.stages[stage].texture = NULL;
+    cache.userSet.stages[stage].texture = NULL;
+  }
+  cache.renderTarget = NULL;
+  cache.fvf = 0;
+  cache.vertexShaderSet = 0;
+  cache.pixelShaderSet = 0;
+  cache.sceneOpen = 0;
+  cache.lastImage = NULL;
+  cache.lastTexture = NULL;
+  cache.lastDrawFlags = 0;
+}
+
 void SetDeviceAlphaDefaults(void) {
   g_stateCache.blend.alphaRef = 255;
   g_stateCache.blend.textureFactor |= 0xFF000000u;

@@ -225,6 +225,10 @@ int SetupDeviceStates(void);
 // A new device: the cache holds what Direct3D 9 gives a new device, no
 // scene and no shader.
 void ForgetSceneAndShaderState(void);
+// The device went: every binding the cache remembers (FVF, textures,
+// render target, shaders, the scene) is forgotten, so the next setter sends
+// it to the new device even when the value looks the same.
+void ForgetDeviceBindings(void);
 // The cache's alpha reference and texture-factor alpha of a new device (255).
 void SetDeviceAlphaDefaults(void);
 // Re-sends every cached state under the force flag.

@@ -14,4 +14,6 @@ void DeleteModelTextureGraph(int) {}
 
 int ReleaseAllModelDrawBuffers(void) { return 0; }
 
+int CreateAllModelDrawBuffers(void) { return 0; }
+
 int ReloadModelTextures(void) { return 0; }

@@ -20,6 +20,8 @@ int MakeInstanceBuffers(ModelInstance *instance);
 void DeleteModelTextureGraph(int graphHandle);
 // Releases every model's device buffers, as the device's end does; 0.
 int ReleaseAllModelDrawBuffers(void);
+// Makes every model's device buffers again after a device rebuild; 0.
+int CreateAllModelDrawBuffers(void);
 // Reloads every model's textures after a device rebuild; 0.
 int ReloadModelTextures(void);
 
