@@ -39,6 +39,7 @@ struct RestoreState {
   // The cache as the lost device left it: the states to put on the new one.
   RenderStateCache keptCache;
   KeptView keptView;
+  int rebuilds;
 };
 
 RestoreState g_restore;
@@ -148,6 +149,7 @@ int IsGraphicsDeviceLost(void) { return IsHardwareRenderingActive() && !g_d3d.de
 
 int RebuildGraphics(int change, int width, int height, int bits, int refresh) {
   const int hardware = IsHardwareRenderingActive();
+  g_restore.rebuilds++;
   if (hardware) {
     // What was queued goes to the old device, under the states it was
     // queued with.
@@ -172,6 +174,8 @@ int RebuildGraphics(int change, int width, int height, int bits, int refresh) {
   RestoreOnNewDevice(change);
   return 0;
 }
+
+int GetGraphicsRebuildCount(void) { return g_restore.rebuilds; }
 
 int RestoreGraphicsDevice(void) {
   if (!IsGraphicsStarted()) return 0;

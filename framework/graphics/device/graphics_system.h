@@ -36,6 +36,8 @@ int RestoreGraphicsDevice(void);
 // depth and refresh rate; change 0 restarts input and puts the user's
 // transforms and clip rectangle back. 0 / -1 as above.
 int RebuildGraphics(int change, int width, int height, int bits, int refresh);
+// Rebuilds run so far (the process's, whichever path).
+int GetGraphicsRebuildCount(void);
 // 1 while the hardware path runs without a device (a rebuild got none):
 // every Direct3D entry point then refuses.
 int IsGraphicsDeviceLost(void);
