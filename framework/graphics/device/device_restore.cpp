@@ -118,6 +118,12 @@ void RestoreOnNewDevice(int change) {
   if (change == 0) RestoreView();
 }
 
+// Graph textures: every graph slot's image; a shared image is met once per
+// graph over it, which its own release and creation allow for.
+void ReleaseAllGraphTextures(void) {}
+
+void CreateAllGraphTextures(void) {}
+
 }  // namespace
 
 int ReleaseDeviceResources(void) {
