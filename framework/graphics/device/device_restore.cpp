@@ -19,8 +19,6 @@
 #include "graphics/draw/draw_target.h"
 #include "graphics/draw/present.h"
 #include "graphics/graphs/graph_handles.h"
-#include "graphics/graphs/graph_images.h"
-#include "graphics/graphs/graph_records.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
 #include "graphics/text/font_system.h"
@@ -119,17 +117,6 @@ void RestoreOnNewDevice(int change) {
   g_drawSettings.resendAllLights = 1;
   if (change == 0) RestoreView();
 }
-
-// Graph textures: every graph slot's image; a shared image is met once per
-// graph over it, which its own release and creation allow for.
-void ReleaseAllGraphTextures(void) {
-  for (int slot = 0; slot < GetGraphSlotLimit(); slot++) {
-    const GraphRecord *graph = GetGraphRecord(GetGraphHandleInSlot(slot));
-    if (graph && graph->image) ReleaseGraphTextures(graph->image);
-  }
-}
-
-void CreateAllGraphTextures(void) {}
 
 }  // namespace
 
