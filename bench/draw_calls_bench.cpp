@@ -17,6 +17,7 @@
 #include "graphics/device/screen_settings.h"
 #include "graphics/draw/draw_settings.h"
 #include "graphics/fake_gfx_device.h"
+#include "null_gfx_device.h"
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/graphs/graph_records.h"
 #include "softrender/softrender.h"
@@ -24,22 +25,7 @@
 
 namespace {
 
-// The recording fake with every per-draw call made free.
-class NullDevice : public FakeGfxDevice {
- public:
-  void SetRenderState(int, uint32_t) override {}
-  void SetSamplerState(int, int, uint32_t) override {}
-  void SetTextureStageState(int, int, uint32_t) override {}
-  void SetTexture(int, GfxTexture *) override {}
-  void SetTransform(int, const Matrix4x4 *) override {}
-  void SetFVF(uint32_t) override {}
-  void SetNoShaders() override {}
-  int DrawPrimitiveUP(int, int, const void *, int) override { return 0; }
-  int BeginScene() override { return 0; }
-  int EndScene() override { return 0; }
-};
-
-NullDevice g_device;
+NullGfxDevice g_device;
 FakeFrameClock g_clock;
 
 // A graph record filled by hand: one piece on a texture, or a MEMIMG view.

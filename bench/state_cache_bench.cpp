@@ -7,6 +7,7 @@
 #include "graphics/device/screen_settings.h"
 #include "graphics/draw/draw_settings.h"
 #include "graphics/fake_gfx_device.h"
+#include "null_gfx_device.h"
 #include "graphics/graphs/graph_records.h"
 #include "graphics/state/blend_states.h"
 #include "graphics/state/render_state_cache.h"
@@ -14,23 +15,7 @@
 
 namespace {
 
-// The recording fake with the per-draw calls made free, so the figures
-// are the cache's own.
-class NullStateDevice : public FakeGfxDevice {
- public:
-  void SetRenderState(int, uint32_t) override {}
-  void SetSamplerState(int, int, uint32_t) override {}
-  void SetTextureStageState(int, int, uint32_t) override {}
-  void SetTexture(int, GfxTexture *) override {}
-  void SetTransform(int, const Matrix4x4 *) override {}
-  void SetFVF(uint32_t) override {}
-  void SetNoShaders() override {}
-  int DrawPrimitiveUP(int, int, const void *, int) override { return 0; }
-  int BeginScene() override { return 0; }
-  int EndScene() override { return 0; }
-};
-
-NullStateDevice g_device;
+NullGfxDevice g_device;
 FakeFrameClock g_clock;
 SharedGraphImage g_image = {1, 3, 1, 1, 0, 0, 0, 0, 0};
 GraphRecord g_graph = {0, 1, nullptr, &g_image};
