@@ -2,6 +2,8 @@
 
 #include <stddef.h>
 
+#include <type_traits>
+
 #include "graphics/draw/draw_settings.h"
 #include "graphics/graphs/graph_records.h"
 #include "graphics/state/blend_states.h"
@@ -11,6 +13,27 @@
 namespace {
 
 const int kQuadOrder[6] = {QUAD_TL, QUAD_TR, QUAD_BL, QUAD_BR, QUAD_BL, QUAD_TR};
+
+// The two triangles of a quad in either textured layout; the blend layout
+// also carries the blend image's coordinates.
+template <class V>
+void WriteQuadAs(uint8_t *at, const QuadVertex quad[QUAD_CORNERS], float z, uint32_t diffuse) {
+  V *v = reinterpret_cast<V *>(at);
+  for (int i = 0; i < 6; i++) {
+    const QuadVertex &c = quad[kQuadOrder[i]];
+    v[i].x = c.x;
+    v[i].y = c.y;
+    v[i].z = z;
+    v[i].rhw = 1.0f;
+    v[i].diffuse = diffuse;
+    if constexpr (std::is_same_v<V, Vertex2DBlend>) {
+      v[i].blendU = c.blendU;
+      v[i].blendV = c.blendV;
+    }
+    v[i].u = c.u;
+    v[i].v = c.v;
+  }
+}
 
 }  // namespace
 
@@ -45,31 +68,9 @@ void WriteQuadVertices(uint8_t *at, const QuadVertex quad[QUAD_CORNERS]) {
   const VertexBatch &batch = g_vertexBatch;
   const float z = g_drawSettings.depth2D;
   if (batch.subKind == BATCH_BLEND_TEXTURED) {
-    Vertex2DBlend *v = reinterpret_cast<Vertex2DBlend *>(at);
-    for (int i = 0; i < 6; i++) {
-      const QuadVertex &c = quad[kQuadOrder[i]];
-      v[i].x = c.x;
-      v[i].y = c.y;
-      v[i].z = z;
-      v[i].rhw = 1.0f;
-      v[i].diffuse = batch.diffuse;
-      v[i].blendU = c.blendU;
-      v[i].blendV = c.blendV;
-      v[i].u = c.u;
-      v[i].v = c.v;
-    }
-    return;
-  }
-  Vertex2DTex *v = reinterpret_cast<Vertex2DTex *>(at);
-  for (int i = 0; i < 6; i++) {
-    const QuadVertex &c = quad[kQuadOrder[i]];
-    v[i].x = c.x;
-    v[i].y = c.y;
-    v[i].z = z;
-    v[i].rhw = 1.0f;
-    v[i].diffuse = batch.diffuse;
-    v[i].u = c.u;
-    v[i].v = c.v;
+    WriteQuadAs<Vertex2DBlend>(at, quad, z, batch.diffuse);
+  } else {
+    WriteQuadAs<Vertex2DTex>(at, quad, z, batch.diffuse);
   }
 }
 
