@@ -8,15 +8,9 @@
 #include "softrender/softrender.h"
 #include "graphics/graphs/graph_handles.h"
 #include "velvane.h"
+#include "fatal_exit_code.h"
 
 namespace {
-
-// The fatal exit's code -1 as the parent sees it.
-#ifdef _WIN32
-const int kFatalExitCode = -1;
-#else
-const int kFatalExitCode = 255;
-#endif
 
 // Full screen at 640 x 480 x 16 on a device whose exclusive mode never
 // works, so every start goes through the display change of the software

@@ -5,15 +5,9 @@
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/graphs/graph_records.h"
 #include "graphics/state/state_fixture.h"
+#include "fatal_exit_code.h"
 
 namespace {
-
-// The fatal exit's code of -1 as the process reports it.
-#ifdef _WIN32
-const int kFatalExitCode = -1;
-#else
-const int kFatalExitCode = 255;
-#endif
 
 class GraphTableTest : public StateFixture {
  protected:
