@@ -287,9 +287,9 @@ void MemImgDrawRotated(MEMIMG *dest, const MEMIMG *source, int x, int y, float a
   if (!MakeRotationTerms(angle, &terms)) return;
   if (!MakeCorners(source, x, y, scale, terms, &corners)) return;
 
-  if (flip) {
+  if (flip)
     DrawFlipped(dest, source, corners, transparent, blendMask);
-    return;
-  }
-  DrawScanned(dest, source, x, y, scale, transparent, blendMask, terms, corners);
+  else
+    DrawScanned(dest, source, x, y, scale, transparent, blendMask, terms, corners);
+  MemImgPixelsDrawn(dest);
 }

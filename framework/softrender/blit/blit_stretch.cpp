@@ -325,4 +325,5 @@ void MemImgDrawStretched(MEMIMG *dest, const MEMIMG *source, const Rect *rect, i
   args.destPitch = dest->base->pitch;
   args.destRow = BlendPixelAddress(dest, clipped.left, clipped.top);
   BlendDispatch<StretchLoop, BLEND_KERNEL_STRETCHED>(selection, args);
+  MemImgPixelsDrawn(dest);
 }

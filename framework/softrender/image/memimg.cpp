@@ -255,9 +255,10 @@ int MemImgBlit(MEMIMG *dest, const MEMIMG *source, const Rect *srcRect, int x, i
   ClipBlitBlock(&block, source->width, source->height, dest->width, dest->height);
   if (block.w <= 0 || block.h <= 0) return -1;
   const Rect clipped = ClippedSourceRect(block);
-  return BlitWithFormatConversion(dest->pixels, dest->base->pitch, dest->base->format,
-                                  source->pixels, source->base->pitch, source->base->format,
-                                  nullptr, 0, nullptr, static_cast<int>(block.destX),
-                                  static_cast<int>(block.destY), &clipped, 0, 0, 0, 0, 0, 0, 0,
-                                  0);
+  const int result = BlitWithFormatConversion(
+      dest->pixels, dest->base->pitch, dest->base->format, source->pixels, source->base->pitch,
+      source->base->format, nullptr, 0, nullptr, static_cast<int>(block.destX),
+      static_cast<int>(block.destY), &clipped, 0, 0, 0, 0, 0, 0, 0, 0);
+  MemImgPixelsDrawn(dest);
+  return result;
 }

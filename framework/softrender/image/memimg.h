@@ -42,4 +42,12 @@ struct MEMIMG {
   MemImgBase *base;
 };
 
+// The run table and the alpha plane are made from the pixels by a full
+// import; once anything draws into the image they describe old pixels, so
+// every drawing routine forgets them until the next full import.
+static inline void MemImgPixelsDrawn(MEMIMG *image) {
+  image->base->runTableValid = 0;
+  image->base->alphaPlaneValid = 0;
+}
+
 #endif  // VELVANE_SOFTRENDER_MEMIMG_H

@@ -83,4 +83,5 @@ void MemImgFillRectBlended(MEMIMG *image, const Rect *rect, int colour) {
   args.width = r.right - r.left;
   args.height = r.bottom - r.top;
   BlendDispatch<FillLoop, BLEND_KERNEL_TRIANGLE>(selection, args);
+  MemImgPixelsDrawn(image);
 }

@@ -172,4 +172,5 @@ void MemImgFillRect(MEMIMG *image, const Rect *rect, uint32_t value) {
   for (int y = r.top + 1; y < r.bottom; ++y) {
     memcpy(first + static_cast<intptr_t>(y - r.top) * image->base->pitch, first, rowBytes);
   }
+  MemImgPixelsDrawn(image);
 }

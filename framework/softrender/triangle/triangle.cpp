@@ -335,6 +335,7 @@ void MemImgDrawTriangle(MEMIMG *dest, const MEMIMG *source,
     args.maskPitch = blendMask ? blendMask->base->pitch : 0;
     BlendStateInit(&args.state, source, settings);
     BlendDispatch<TexturedLoop, BLEND_KERNEL_TRIANGLE>(selection, args);
+    MemImgPixelsDrawn(dest);
     return;
   }
   BlendStateInitFlat(&args.state, settings);
@@ -342,4 +343,5 @@ void MemImgDrawTriangle(MEMIMG *dest, const MEMIMG *source,
   args.flat.color = args.flat.key = colour;
   args.flat.alpha = 255;
   BlendDispatch<FlatLoop, BLEND_KERNEL_TRIANGLE>(selection, args);
+  MemImgPixelsDrawn(dest);
 }

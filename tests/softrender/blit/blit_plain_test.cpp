@@ -16,6 +16,7 @@
 #include "softrender/image/blend_tables.h"
 #include "softrender/blit/blit.h"
 #include "softrender/softrender.h"
+#include "softrender/triangle/triangle.h"
 #include "leak_check.h"
 
 namespace {
@@ -464,6 +465,79 @@ TEST_F(BlitPlainTest, ImportIntoASubImageLeavesTheBaseDrawnByKey) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(expected[y][x], RefReadPixel(dest.get(), x, y)) << x << "," << y;
 }
 
+// Each routine that draws into an image, painting green (a flat colour or a
+// 4 x 1 green image) over the first row's middle: two keyed and two opaque
+// pixels of the image below, whose runs are long (32 pixels).
+struct DrawIntoCase {
+  const char *name;
+  void (*paint)(MEMIMG *image, const MEMIMG *green);
+};
+
+const Rect kPaintedRow = {30, 0, 34, 1};
+
+const DrawIntoCase kDrawIntoCases[] = {
+    {"FillRect", [](MEMIMG *image, const MEMIMG *) { MemImgFillRect(image, &kPaintedRow, 0x07E0); }},
+    {"FillRectBlended",
+     [](MEMIMG *image, const MEMIMG *) { MemImgFillRectBlended(image, &kPaintedRow, 0x07E0); }},
+    {"DrawImage",
+     [](MEMIMG *image, const MEMIMG *green) { MemImgDrawImage(image, green, 30, 0, 0, nullptr); }},
+    {"DrawStretched",
+     [](MEMIMG *image, const MEMIMG *green) {
+       const Rect r = {30, 0, 34, 2};
+       MemImgDrawStretched(image, green, &r, 0, nullptr);
+     }},
+    {"DrawRotated",
+     [](MEMIMG *image, const MEMIMG *green) {
+       MemImgDrawRotated(image, green, 32, 0, 0.0f, 1.0f, 0, 0, nullptr);
+     }},
+    {"DrawTriangle",
+     [](MEMIMG *image, const MEMIMG *) {
+       const int corners[TRIANGLE_CORNER_INTS] = {30, 0, 0, 0, 34, 0, 0, 0, 30, 2, 0, 0};
+       MemImgDrawTriangle(image, nullptr, corners, 0, nullptr, 0x07E0);
+     }},
+    {"Blit", [](MEMIMG *image, const MEMIMG *green) { MemImgBlit(image, green, nullptr, 30, 0); }},
+};
+
+class BlitPlainDrawIntoTest : public BlitPlainTest,
+                              public testing::WithParamInterface<DrawIntoCase> {};
+
+// An image drawn into after its import no longer matches its run table: a
+// draw with transparency flag 1 must still show the pixels as they are now,
+// exactly as the key test of flag 2 shows them.
+TEST_P(BlitPlainDrawIntoTest, TableDrawFollowsThePixelsDrawnAfterTheImport) {
+  TestImage image(64, 2, 0, 0, 0, 0x0000, 0, 1);
+  BASEIMAGE color = {};
+  ASSERT_EQ(0, CreateXrgb32BaseImage(64, 2, &color));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 64; ++x) WriteBaseImagePixel(&color, x, y, x < 32 ? 0 : 255, 0, 0, 255);
+  ASSERT_GE(MemImgBlitFromBaseImage(&color, nullptr, image.get(), 0, 0, 64, 2, 0, 0, 0), 0);
+  FreeBaseImage(&color);
+  ASSERT_EQ(1, image.get()->base->runTableValid);
+
+  TestImage green(4, 1, 0, 0, 0, 0x0001, 0);
+  for (int x = 0; x < 4; ++x) RefWritePixel(green.get(), x, 0, 0x07E0);
+  SetDrawState(0, 255, 0x00FFFFFF, Rect{0, 0, 64, 2});
+  GetParam().paint(image.get(), green.get());
+  ASSERT_EQ(0x07E0u, RefReadPixel(image.get(), 31, 0));  // a keyed pixel was drawn over
+
+  TestImage byTable(64, 2, 0, 0, 0, 0, 0), byKey(64, 2, 0, 0, 0, 0, 0);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      RefWritePixel(byTable.get(), x, y, 0x1234);
+      RefWritePixel(byKey.get(), x, y, 0x1234);
+    }
+  }
+  MemImgDrawImage(byTable.get(), image.get(), 0, 0, 1, nullptr);
+  MemImgDrawImage(byKey.get(), image.get(), 0, 0, 2, nullptr);
+  EXPECT_EQ(byKey.storage(), byTable.storage());
+  EXPECT_EQ(0x07E0u, RefReadPixel(byTable.get(), 31, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, BlitPlainDrawIntoTest, testing::ValuesIn(kDrawIntoCases),
+                         [](const testing::TestParamInfo<DrawIntoCase> &info) {
+                           return std::string(info.param.name);
+                         });
+
 // ---------------------------------------------------------------------------
 // Numeric examples, worked by hand.
 
@@ -494,6 +568,10 @@ const PixelCase kPinnedCases[] = {
      0xAA808080},
     {"8888 add at p 255 drops the low bits", 1, kDirect, 2, 255, 0xFFFFFF, 0, 0x00010101,
      0x00010101, 0x00000002},
+    {"565 add at p 255 drops the low bits: red 1 + 1 gives 0", 0, kDirect, 2, 255, 0xFFFFFF, 0,
+     0x0800, 0x0841, 0x0041},
+    {"565 add under a brightness keeps them: red 1 + 1 gives 1", 0, kDirect, 2, 255, 0xFFFEFF, 0,
+     0x0800, 0x0841, 0x0841},
     {"8888 add at p 254: P[254][1] is 0", 1, kDirect, 2, 254, 0xFFFFFF, 0, 0x00010101, 0x00010101,
      0x00010101},
     {"8888 add saturates, carry into byte 3", 1, kDirect, 2, 255, 0xFFFFFF, 0, 0x00202020,
