@@ -44,7 +44,7 @@ import pictures  # noqa: E402  (the generated pictures, cell by cell)
 QUESTION_TITLE = "ウィンドウ設定"
 WINDOW_TITLE = "Pellacor"
 GAME_FOLDERS = ("Graph", "Model", "Music", "Script", "Sound")
-STEP_LIMIT = 60.0
+STEP_LIMIT = 150.0
 POLL = 0.1
 
 DIGIT_WIDTH, DIGIT_HEIGHT = 16, 24
@@ -61,6 +61,14 @@ DEFAULT_KEY_BYTES = b"".join(struct.pack("<i", code) for code in DEFAULT_KEYS)
 
 class Failure(Exception):
     pass
+
+
+STARTED = time.monotonic()
+
+
+def progress(text):
+    """One timed line per step, so a slow or failed run shows where it stood."""
+    print("pellacor_e2e: %6.1f s %s" % (time.monotonic() - STARTED, text), file=sys.stderr, flush=True)
 
 
 def test_stage():
@@ -143,6 +151,7 @@ class Session:
                 raise Failure("the game ended (%d) while waiting for %s" % (self.game.returncode, what))
             found = check()
             if found:
+                progress("%s: seen" % what)
                 return found
             time.sleep(POLL)
         raise Failure("no %s within %d s" % (what, limit))
@@ -169,8 +178,11 @@ class Session:
 
     def capture(self):
         """The screen, or None when xwd failed (a window it was reading went)."""
-        result = subprocess.run(["xwd", "-root", "-silent"], env=self.env,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        try:
+            result = subprocess.run(["xwd", "-root", "-silent"], env=self.env,
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
+        except subprocess.TimeoutExpired:
+            return None
         if result.returncode != 0:
             return None
         self.last_capture = result.stdout
@@ -217,22 +229,27 @@ class Screen:
     def __init__(self, data):
         fields = struct.unpack(">25I", data[:100])
         header_size, version, pixmap_format, depth, width, height = fields[:6]
-        byte_order, bytes_per_line = fields[7], fields[12]
+        byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
         red_mask, green_mask, blue_mask = fields[14:17]
         colours = fields[19]
-        # Depth 24 is stored in 32-bit pixels, whatever bits_per_pixel says.
-        if version != 7 or pixmap_format != 2 or depth != 24 or bytes_per_line < width * 4:
-            raise Failure("unexpected capture format (version %d, format %d, depth %d)"
-                          % (version, pixmap_format, depth))
+        # Xvfb may hand out depth 24 packed in three bytes or padded to four.
+        self.bytes = bits_per_pixel // 8
+        if version != 7 or pixmap_format != 2 or depth != 24 or self.bytes not in (3, 4) or \
+                bytes_per_line < width * self.bytes:
+            raise Failure("unexpected capture format (version %d, format %d, depth %d, %d bits)"
+                          % (version, pixmap_format, depth, bits_per_pixel))
         self.width, self.height = width, height
         self.pixels = data[header_size + colours * 12:]
+        if len(self.pixels) < bytes_per_line * height:
+            raise Failure("short capture")
         self.stride = bytes_per_line
-        self.order = "<" if byte_order == 0 else ">"
+        self.order = "little" if byte_order == 0 else "big"
         self.shifts = [(mask, (mask & -mask).bit_length() - 1)
                        for mask in (red_mask, green_mask, blue_mask)]
 
     def pixel(self, x, y):
-        value = struct.unpack_from(self.order + "I", self.pixels, y * self.stride + x * 4)[0]
+        at = y * self.stride + x * self.bytes
+        value = int.from_bytes(self.pixels[at:at + self.bytes], self.order)
         return tuple((value & mask) >> shift for mask, shift in self.shifts)
 
     def find_square(self, colour, size=8):
@@ -370,6 +387,7 @@ def main():
         session.stop()
         session.wait_for_wine()
         display.close()
+        progress("display closed")
     if not args.work:
         shutil.rmtree(work, ignore_errors=True)
     print("pellacor_e2e: passed")
