@@ -375,6 +375,198 @@ int ConvertPerChannel(const ConversionJob &job, int shiftWidening) {
   return 0;
 }
 
+// --- 6. Fast common conversions, row by row --------------------------------
+// Without key skipping, a shift-widening pair's output depends on the source
+// pixel alone, so each pair gets a loop of its own over every row.
+
+// A source pixel's channels at the top of the bytes of 0x00RRGGBB. Packing
+// that into a destination drops the low bits of a narrower channel and
+// leaves the new low bits of a wider one 0: the per-channel shifts exactly.
+inline uint32_t Load16(const uint8_t *p) {
+  uint16_t v;
+  memcpy(&v, p, 2);
+  return v;
+}
+
+template <LayoutKind K>
+struct ShiftSource;
+template <>
+struct ShiftSource<KIND_RGB565> {
+  static const int kBytes = 2;
+  static uint32_t Read(const uint8_t *p) { return Load16(p); }
+  static uint32_t Top(uint32_t v) {
+    return (v & 0xF800u) << 8 | (v & 0x07E0u) << 5 | (v & 0x001Fu) << 3;
+  }
+};
+template <>
+struct ShiftSource<KIND_XRGB1555> {
+  static const int kBytes = 2;
+  static uint32_t Read(const uint8_t *p) { return Load16(p); }
+  static uint32_t Top(uint32_t v) {
+    return (v & 0x7C00u) << 9 | (v & 0x03E0u) << 6 | (v & 0x001Fu) << 3;
+  }
+};
+template <>
+struct ShiftSource<KIND_RGB24> {
+  static const int kBytes = 3;
+  static uint32_t Read(const uint8_t *p) {
+    return p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+  }
+  static uint32_t Top(uint32_t v) { return v; }
+};
+template <>
+struct ShiftSource<KIND_XRGB32> {
+  static const int kBytes = 4;
+  static uint32_t Read(const uint8_t *p) {
+    uint32_t v;
+    memcpy(&v, p, 4);
+    return v;
+  }
+  static uint32_t Top(uint32_t v) { return v & 0x00FFFFFFu; }
+};
+
+template <LayoutKind K>
+struct ShiftDest;
+template <>
+struct ShiftDest<KIND_RGB565> {
+  static const int kBytes = 2;
+  static uint32_t Pack(uint32_t c) {
+    return (c >> 8 & 0xF800u) | (c >> 5 & 0x07E0u) | (c >> 3 & 0x001Fu);
+  }
+};
+template <>
+struct ShiftDest<KIND_XRGB1555> {
+  static const int kBytes = 2;
+  static uint32_t Pack(uint32_t c) {
+    return (c >> 9 & 0x7C00u) | (c >> 6 & 0x03E0u) | (c >> 3 & 0x001Fu);
+  }
+};
+template <>
+struct ShiftDest<KIND_ARGB1555> : ShiftDest<KIND_XRGB1555> {};
+template <>
+struct ShiftDest<KIND_RGB24> {
+  static const int kBytes = 3;
+  static uint32_t Pack(uint32_t c) { return c; }
+};
+template <>
+struct ShiftDest<KIND_XRGB32> {
+  static const int kBytes = 4;
+  static uint32_t Pack(uint32_t c) { return c; }
+};
+template <>
+struct ShiftDest<KIND_ARGB32> : ShiftDest<KIND_XRGB32> {};
+
+// What a row loop adds to the packed colour: the fill bits the write sets
+// and the alpha (all ones, or 0 for a key pixel under key-to-alpha).
+struct ShiftRowTerms {
+  uint32_t set;        // a pixel that is not the key
+  uint32_t keySet;     // the key under key-to-alpha
+  uint32_t colorMask;  // the source's colour bits
+  uint32_t keyRaw;     // the key as those bits
+  const uint32_t *paletteValues;  // 8-bit sources: each index's result
+};
+
+typedef void (*ShiftRowFn)(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &t);
+
+template <int Bytes>
+inline void StoreValue(uint8_t *d, uint32_t v) {
+  if (Bytes == 2) {
+    const uint16_t h = static_cast<uint16_t>(v);
+    memcpy(d, &h, 2);
+  } else if (Bytes == 4) {
+    memcpy(d, &v, 4);
+  } else {
+    d[0] = static_cast<uint8_t>(v);
+    d[1] = static_cast<uint8_t>(v >> 8);
+    d[2] = static_cast<uint8_t>(v >> 16);
+  }
+}
+
+template <LayoutKind S, LayoutKind D, bool KeyToAlpha>
+void ShiftRow(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &t) {
+  typedef ShiftSource<S> From;
+  typedef ShiftDest<D> To;
+  for (int i = 0; i < width; ++i, src += From::kBytes, dst += To::kBytes) {
+    const uint32_t raw = From::Read(src);
+    const bool isKey = KeyToAlpha && (raw & t.colorMask) == t.keyRaw;
+    StoreValue<To::kBytes>(dst, To::Pack(From::Top(raw)) | (isKey ? t.keySet : t.set));
+  }
+}
+
+template <LayoutKind D>
+void PaletteRow(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &t) {
+  for (int i = 0; i < width; ++i, dst += ShiftDest<D>::kBytes)
+    StoreValue<ShiftDest<D>::kBytes>(dst, t.paletteValues[src[i]]);
+}
+
+struct ShiftRowPair {
+  LayoutKind src;
+  LayoutKind dst;
+  int keyToAlpha;
+  ShiftRowFn row;
+};
+
+const ShiftRowPair kShiftRows[] = {
+    {KIND_PAL8, KIND_RGB565, 0, PaletteRow<KIND_RGB565>},
+    {KIND_PAL8, KIND_XRGB1555, 0, PaletteRow<KIND_XRGB1555>},
+    {KIND_PAL8, KIND_XRGB32, 0, PaletteRow<KIND_XRGB32>},
+    {KIND_PAL8, KIND_ARGB1555, 1, PaletteRow<KIND_ARGB1555>},
+    {KIND_PAL8, KIND_ARGB32, 1, PaletteRow<KIND_ARGB32>},
+    {KIND_RGB24, KIND_RGB565, 0, ShiftRow<KIND_RGB24, KIND_RGB565, false>},
+    {KIND_RGB24, KIND_XRGB1555, 0, ShiftRow<KIND_RGB24, KIND_XRGB1555, false>},
+    {KIND_RGB24, KIND_XRGB32, 0, ShiftRow<KIND_RGB24, KIND_XRGB32, false>},
+    {KIND_RGB24, KIND_ARGB32, 0, ShiftRow<KIND_RGB24, KIND_ARGB32, false>},
+    {KIND_RGB24, KIND_ARGB1555, 1, ShiftRow<KIND_RGB24, KIND_ARGB1555, true>},
+    {KIND_RGB24, KIND_ARGB32, 1, ShiftRow<KIND_RGB24, KIND_ARGB32, true>},
+    {KIND_XRGB32, KIND_RGB565, 0, ShiftRow<KIND_XRGB32, KIND_RGB565, false>},
+    {KIND_RGB565, KIND_RGB24, 0, ShiftRow<KIND_RGB565, KIND_RGB24, false>},
+    {KIND_RGB565, KIND_XRGB32, 0, ShiftRow<KIND_RGB565, KIND_XRGB32, false>},
+    {KIND_RGB565, KIND_XRGB1555, 0, ShiftRow<KIND_RGB565, KIND_XRGB1555, false>},
+    {KIND_RGB565, KIND_ARGB1555, 1, ShiftRow<KIND_RGB565, KIND_ARGB1555, true>},
+    {KIND_RGB565, KIND_ARGB32, 1, ShiftRow<KIND_RGB565, KIND_ARGB32, true>},
+    {KIND_XRGB1555, KIND_RGB565, 0, ShiftRow<KIND_XRGB1555, KIND_RGB565, false>},
+};
+
+ShiftRowFn FindShiftRow(const ConversionJob &job) {
+  if (job.keySkip || !UsesShiftWidening(job)) return nullptr;
+  const LayoutKind src = KindOf(job.srcFormat), dst = KindOf(job.dstFormat);
+  const int keyToAlpha = job.keyToAlpha ? 1 : 0;
+  for (const ShiftRowPair &pair : kShiftRows) {
+    if (pair.src == src && pair.dst == dst && pair.keyToAlpha == keyToAlpha) return pair.row;
+  }
+  return nullptr;
+}
+
+// The per-pixel rule's value for one source value, fill bits included.
+uint32_t ConvertedValue(const ConversionJob &job, ChannelPlan *plan, uint32_t value) {
+  uint32_t out = ComposePixel(job, plan, ReadChannels(job, *plan, value, 0, 0), 0, 0);
+  if (job.d.bytes == 2 || job.d.bytes == 4) out |= job.d.fillMask;
+  return out;
+}
+
+int ConvertShiftRows(const ConversionJob &job, ShiftRowFn row) {
+  ChannelPlan plan = MakeChannelPlan(job, 1);
+  ShiftRowTerms terms = {};
+  uint32_t paletteValues[256];
+  if (job.s.bytes == 1) {
+    // An index's result is its entry's: worked out once per entry.
+    for (uint32_t i = 0; i < 256; ++i) {
+      const uint32_t value = job.s.paletted ? PaletteEntryValue(job.srcFormat, static_cast<int>(i)) : i;
+      paletteValues[i] = ConvertedValue(job, &plan, value);
+    }
+    terms.paletteValues = paletteValues;
+  } else {
+    const uint32_t fill = job.d.bytes == 2 || job.d.bytes == 4 ? job.d.fillMask : 0;
+    terms.keySet = fill;
+    terms.set = fill | Place(ChannelMax(job.d.alpha), job.d.alpha);
+    terms.colorMask = job.s.colorMask;
+    terms.keyRaw = Place(plan.keyR, job.s.red) | Place(plan.keyG, job.s.green) |
+                   Place(plan.keyB, job.s.blue);
+  }
+  for (int r = 0; r < job.height; ++r) row(SourceAt(job, 0, r), DestAt(job, 0, r), job.width, terms);
+  return 0;
+}
+
 // --- Dispatch ---------------------------------------------------------------
 
 int IsPaletteRemap(const ConversionJob &job) {
@@ -406,6 +598,7 @@ int RunConversion(const ConversionJob &job) {
   }
   if (IsSameLayoutCopy(job)) return CopySameLayout(job);
   if (IsKeyToAlphaSameLayout(job)) return KeyToAlphaSameLayout(job);
+  if (const ShiftRowFn row = FindShiftRow(job)) return ConvertShiftRows(job, row);
   return ConvertPerChannel(job, UsesShiftWidening(job));
 }
 

@@ -95,11 +95,12 @@ int NearestIndex(const PixelFormat &f, int r, int g, int b) {
   return best;
 }
 
-// The fast conversions widen by shifting alone: 5-6-5 into 24 and 32 bits,
-// 5-5-5 into 5-6-5.
-bool WidensByShift(const StdFormat &src, const StdFormat &dst) {
+// The fast conversions widen by shifting alone: 5-6-5 into 24 and 32 bits
+// (into 32 bits with alpha when the key becomes alpha), 5-5-5 into 5-6-5.
+bool WidensByShift(const StdFormat &src, const StdFormat &dst, bool keyToAlpha) {
   const std::string s = src.name, d = dst.name;
-  return (s == "rgb565" && (d == "rgb24" || d == "xrgb32")) || (s == "xrgb1555" && d == "rgb565");
+  return (s == "rgb565" && (d == "rgb24" || d == "xrgb32")) ||
+         (s == "rgb565" && d == "argb32" && keyToAlpha) || (s == "xrgb1555" && d == "rgb565");
 }
 
 uint32_t RefResize(uint32_t v, int from, int to, bool shiftOnly) {
@@ -109,7 +110,7 @@ uint32_t RefResize(uint32_t v, int from, int to, bool shiftOnly) {
 }
 
 uint32_t ReferencePixel(const StdFormat &sf, const PixelFormat &src, const StdFormat &df,
-                        const PixelFormat &dst, uint32_t raw) {
+                        const PixelFormat &dst, uint32_t raw, bool keyToAlpha = false) {
   if (df.bits == 8) {
     if (sf.bits == 8) return raw;
     int r, g, b;
@@ -137,7 +138,7 @@ uint32_t ReferencePixel(const StdFormat &sf, const PixelFormat &src, const StdFo
       c = d[3].Max();
     } else {
       c = s[i].Get(value);
-      if (resize) c = RefResize(c, s[i].bits, d[i].bits, WidensByShift(sf, df));
+      if (resize) c = RefResize(c, s[i].bits, d[i].bits, WidensByShift(sf, df, keyToAlpha));
     }
     if (c > d[i].Max()) c = d[i].Max();
     out |= d[i].bits ? c << d[i].shift : 0;
@@ -186,6 +187,62 @@ TEST(FormatConversionTest, EveryPairMatchesThePerPixelReference) {
         }
       }
       EXPECT_EQ(sf.bits == 8 && df.bits == 8 ? highest : 0, result);
+    }
+  }
+}
+
+// The common pairs over many pixels (every 16-bit value, every index, a
+// spread of 24- and 32-bit values), from an odd column so that rows start
+// unaligned, with and without key-to-alpha where the pair has it: each
+// pixel is the reference's, alpha 0 exactly where the colour is the key's,
+// and nothing outside the rectangle is written.
+TEST(FormatConversionTest, CommonPairsConvertEveryPixelAsTheReference) {
+  struct Pair {
+    const StdFormat *src, *dst;
+    int keyToAlpha;
+  };
+  const Pair pairs[] = {
+      {&kPal8, &kRgb565, 0},      {&kPal8, &kXrgb1555, 0},     {&kPal8, &kXrgb32, 0},
+      {&kPal8, &kArgb1555, 1},    {&kPal8, &kArgb32, 1},       {&kRgb24, &kRgb565, 0},
+      {&kRgb24, &kXrgb1555, 0},   {&kRgb24, &kXrgb32, 0},      {&kRgb24, &kArgb32, 0},
+      {&kRgb24, &kArgb1555, 1},   {&kRgb24, &kArgb32, 1},      {&kXrgb32, &kRgb565, 0},
+      {&kRgb565, &kRgb24, 0},     {&kRgb565, &kXrgb32, 0},     {&kRgb565, &kXrgb1555, 0},
+      {&kRgb565, &kArgb1555, 1},  {&kRgb565, &kArgb32, 1},     {&kXrgb1555, &kRgb565, 0},
+  };
+  const uint32_t key = 0x00FF00FF;
+  for (const Pair &p : pairs) {
+    SCOPED_TRACE(std::string(p.src->name) + " -> " + p.dst->name +
+                 (p.keyToAlpha ? " with key to alpha" : ""));
+    const int w = 259, h = p.src->bits == 8 ? 2 : 256;
+    TestImage src(*p.src, w, h, 77), dst(*p.dst, w, h, 5);
+    if (p.src->bits == 8) {
+      src.format.palette[7][0] = src.format.palette[7][2] = 255;  // the key, magenta
+      src.format.palette[7][1] = 0;
+      for (int x = 0; x < w; ++x) src.Set(x, 0, static_cast<uint32_t>(x & 0xFF));
+    } else if (p.src->bits == 16) {
+      for (int y = 0; y < h; ++y)
+        for (int x = 1; x < 257; ++x) src.Set(x, y, static_cast<uint32_t>(y << 8 | (x - 1)));
+    } else {
+      src.Set(5, 5, key);
+    }
+    const std::vector<uint8_t> before = dst.bytes;
+    ASSERT_EQ(0, Convert(dst, 0, 0, src, Rect{1, 0, w, h}, 0, p.keyToAlpha, key));
+    const uint32_t keyColour = p.src->bits == 8 ? 0 : PackColorToPixel(&src.format, 255, 0, 255, 0);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w - 1; ++x) {
+        const uint32_t raw = src.Get(x + 1, y);
+        uint32_t expected = ReferencePixel(*p.src, src.format, *p.dst, dst.format, raw, p.keyToAlpha != 0);
+        const bool isKey = p.src->bits == 8 ? raw == 7
+                                            : (raw & (p.src->red | p.src->green | p.src->blue)) ==
+                                                  (keyColour & (p.src->red | p.src->green | p.src->blue));
+        if (p.keyToAlpha && isKey) expected &= ~p.dst->alpha;
+        ASSERT_EQ(expected, dst.Get(x, y)) << std::hex << "source 0x" << raw << std::dec << " at "
+                                           << x << "," << y;
+      }
+      const size_t last = static_cast<size_t>(dst.At(w - 1, y) - dst.bytes.data());
+      EXPECT_EQ(0, memcmp(dst.bytes.data() + last, before.data() + last,
+                          static_cast<size_t>(dst.pitch - (w - 1) * dst.Bytes())))
+          << "past the row " << y;
     }
   }
 }
