@@ -806,11 +806,11 @@ int FakeGfxDevice::SetIndices(GfxIndexBuffer *buffer) {
   return 0;
 }
 
-int FakeGfxDevice::DrawIndexedPrimitive(int type, int minVertex, int vertexCount,
+int FakeGfxDevice::DrawIndexedPrimitive(int type, int baseVertex, int minVertex, int vertexCount,
                                         int startIndex, int primitiveCount) {
-  if (Record("DrawIndexedPrimitive", Format("type=%d min=%d vertices=%d start=%d count=%d", type,
-                                            minVertex, vertexCount, startIndex,
-                                            primitiveCount))) {
+  if (Record("DrawIndexedPrimitive",
+             Format("type=%d base=%d min=%d vertices=%d start=%d count=%d", type, baseVertex,
+                    minVertex, vertexCount, startIndex, primitiveCount))) {
     return -1;
   }
   if (!Current(streamSource, "vbuffer") || !Current(indices, "ibuffer")) return -1;

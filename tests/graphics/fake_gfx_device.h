@@ -259,7 +259,7 @@ class FakeGfxDevice : public GfxDevice {
   void ReleaseIndexBuffer(GfxIndexBuffer *buffer) override;
   int SetStreamSource(GfxVertexBuffer *buffer, int stride) override;
   int SetIndices(GfxIndexBuffer *buffer) override;
-  int DrawIndexedPrimitive(int type, int minVertex, int vertexCount, int startIndex,
+  int DrawIndexedPrimitive(int type, int baseVertex, int minVertex, int vertexCount, int startIndex,
                            int primitiveCount) override;
   int CreateShader(int pixel, const uint32_t *code, GfxShader **out) override;
   void ReleaseShader(int pixel, GfxShader *shader) override;

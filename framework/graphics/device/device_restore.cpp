@@ -21,7 +21,7 @@
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
-#include "graphics/text/font_system.h"
+#include "graphics/text/font_handles.h"
 #include "model/draw/model_draw_buffers.h"
 #include "velvane.h"
 
@@ -89,8 +89,8 @@ void ReloadAfterRebuild(int change) {
     return;
   }
   RestoreAllGraphs();
-  ReloadModelTextures();
-  ReloadFonts();
+  VLMReloadTextures();
+  ReloadAllFonts();
 }
 
 // The software path: only the display mode and the vertical-blank timing
@@ -113,7 +113,7 @@ void RestoreOnNewDevice(int change) {
   ClearAndPresentTwice();
   ReloadAfterRebuild(change);
   ReapplyDeviceStates();
-  CreateAllModelDrawBuffers();
+  VLMCreateAllDrawBuffers();
   g_drawSettings.resendAllLights = 1;
   if (change == 0) RestoreView();
 }

@@ -8,7 +8,7 @@
 
 int TerminateDirect3D(void) {
   GfxDevice *device = GetGfxDevice();
-  ReleaseAllModelDrawBuffers();
+  VLMReleaseAllDrawBuffers();
   ReleaseBoundShaderObjects();
   ReleaseBuiltinShaders();
   ForgetDeviceBindings();

@@ -59,6 +59,7 @@ enum {
 // Buffer creation and drawing codes, with their Direct3D values.
 enum {
   GFX_USAGE_WRITEONLY = 8,  // as Direct3D takes it for buffers
+  GFX_USAGE_BUFFER_DYNAMIC = 0x200,
   GFX_FMT_INDEX16 = 101,
   GFX_FMT_INDEX32 = 102,
   GFX_PRIM_TRIANGLELIST = 4
@@ -353,11 +354,11 @@ class GfxDevice {
   virtual int LockIndexBuffer(GfxIndexBuffer *buffer, int offset, int size, void **out) = 0;
   virtual void UnlockIndexBuffer(GfxIndexBuffer *buffer) = 0;
   virtual void ReleaseIndexBuffer(GfxIndexBuffer *buffer) = 0;
-  // Indexed drawing from buffers; 0 / -1.
+  // Indexed drawing from buffers, each index counted from baseVertex; 0 / -1.
   virtual int SetStreamSource(GfxVertexBuffer *buffer, int stride) = 0;
   virtual int SetIndices(GfxIndexBuffer *buffer) = 0;
-  virtual int DrawIndexedPrimitive(int type, int minVertex, int vertexCount, int startIndex,
-                                   int primitiveCount) = 0;
+  virtual int DrawIndexedPrimitive(int type, int baseVertex, int minVertex, int vertexCount,
+                                   int startIndex, int primitiveCount) = 0;
   // A vertex (pixel 0) or pixel (pixel 1) shader from its byte code; 0 / -1.
   virtual int CreateShader(int pixel, const uint32_t *code, GfxShader **out) = 0;
   virtual void ReleaseShader(int pixel, GfxShader *shader) = 0;

@@ -682,10 +682,10 @@ class Win32GfxDevice : public GfxDevice {
   int SetIndices(GfxIndexBuffer *buffer) override {
     return Result(device_->SetIndices(AsIndexBuffer(buffer)));
   }
-  int DrawIndexedPrimitive(int type, int minVertex, int vertexCount, int startIndex,
-                           int primitiveCount) override {
+  int DrawIndexedPrimitive(int type, int baseVertex, int minVertex, int vertexCount,
+                           int startIndex, int primitiveCount) override {
     return Result(device_->DrawIndexedPrimitive(
-        static_cast<D3DPRIMITIVETYPE>(type), 0, static_cast<UINT>(minVertex),
+        static_cast<D3DPRIMITIVETYPE>(type), baseVertex, static_cast<UINT>(minVertex),
         static_cast<UINT>(vertexCount), static_cast<UINT>(startIndex),
         static_cast<UINT>(primitiveCount)));
   }

@@ -15,6 +15,7 @@
 #include "graphics/draw/lights.h"
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/state/render_state_cache.h"
+#include "graphics/text/font_handles.h"
 #include "graphics/text/font_system.h"
 #include "model/draw/model_draw_buffers.h"
 #include "softrender/softrender.h"
@@ -214,7 +215,7 @@ int ReloadGraphicsResources(void) {
   } else {
     RestoreAllGraphs();
   }
-  ReloadModelTextures();
-  ReloadFonts();
+  VLMReloadTextures();
+  ReloadAllFonts();
   return 0;
 }

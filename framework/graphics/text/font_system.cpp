@@ -92,8 +92,6 @@ void RecreateRememberedDefaultFont(void) {
                                  g_fontSystem.rememberedThickness);
 }
 
-int ReloadFonts(void) { return ReloadAllFonts(); }
-
 int RefreshDefaultFont(void) {
   if (DefaultFontMatchesSettings()) return 0;
   DeleteFontHandle(g_fontSystem.defaultHandle);

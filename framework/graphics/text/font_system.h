@@ -15,8 +15,6 @@ int InitFontSystem(void);
 // change (nothing when there is none) and makes it again afterwards.
 void RememberDefaultFont(void);
 void RecreateRememberedDefaultFont(void);
-// Rebuilds every font in place after a device rebuild; 0.
-int ReloadFonts(void);
 // Makes the default font match its settings, re-making it only when they
 // differ; 0.
 int RefreshDefaultFont(void);

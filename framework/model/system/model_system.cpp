@@ -215,6 +215,22 @@ int VLMCloneInstance(int handle) {
   return clone;
 }
 
+void ForEachModelData(void (*visit)(ModelData *data)) {
+  const HandleTable *table = &g_models.dataTable;
+  for (int slot = 0; slot < table->capacity; slot++) {
+    HandleObject *entry = HandleTableSlot(table, slot);
+    if (entry) visit(reinterpret_cast<ModelData *>(entry));
+  }
+}
+
+void ForEachModelInstance(void (*visit)(ModelInstance *instance)) {
+  const HandleTable *table = &g_models.instanceTable;
+  for (int slot = 0; slot < table->capacity; slot++) {
+    HandleObject *entry = HandleTableSlot(table, slot);
+    if (entry) visit(reinterpret_cast<ModelInstance *>(entry));
+  }
+}
+
 int GetModelInstanceCount(void) { return g_models.instanceTable.liveCount; }
 
 int GetModelDataCount(void) { return g_models.dataTable.liveCount; }

@@ -50,6 +50,10 @@ int DeleteModelInstance(int handle);
 // just freed). 0, or -1 for an invalid handle.
 int ReleaseModelData(int handle);
 
+// Calls visit for every built model data (instance) record, in slot order.
+void ForEachModelData(void (*visit)(ModelData *data));
+void ForEachModelInstance(void (*visit)(ModelInstance *instance));
+
 // Live counts and capacities, for tests.
 int GetModelInstanceCount(void);
 int GetModelDataCount(void);

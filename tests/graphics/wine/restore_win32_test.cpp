@@ -82,7 +82,7 @@ class RestoreTest : public testing::Test {
     g_stateCache.fvf = kFvfXyzrhwDiffuse;
     EXPECT_EQ(0, device->SetStreamSource(GetVertexBufferDevice(vertices), sizeof(ScreenVertex)));
     EXPECT_EQ(0, device->SetIndices(GetIndexBufferDevice(indices)));
-    EXPECT_EQ(0, device->DrawIndexedPrimitive(GFX_PRIM_TRIANGLELIST, 0, 8, 0, 4));
+    EXPECT_EQ(0, device->DrawIndexedPrimitive(GFX_PRIM_TRIANGLELIST, 0, 0, 8, 0, 4));
     EndDeviceScene();
     std::vector<uint32_t> pixels(640 * 480);
     EXPECT_EQ(0, ReadBackBufferPixels(pixels.data(), 640, 480));
