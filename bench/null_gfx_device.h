@@ -14,7 +14,16 @@ class NullGfxDevice : public FakeGfxDevice {
   void SetTransform(int, const Matrix4x4 *) override {}
   void SetFVF(uint32_t) override {}
   void SetNoShaders() override {}
+  void SetMaterial(const GfxMaterial *) override {}
+  void SetLight(int, const GfxLight *) override {}
+  void LightEnable(int, int) override {}
   int DrawPrimitiveUP(int, int, const void *, int) override { return 0; }
+  int SetStreamSource(GfxVertexBuffer *, int) override { return 0; }
+  int SetIndices(GfxIndexBuffer *) override { return 0; }
+  int DrawIndexedPrimitive(int, int, int, int, int, int) override { return 0; }
+  int DrawIndexedPrimitiveUP(int, int, int, int, const uint16_t *, const void *, int) override {
+    return 0;
+  }
   int BeginScene() override { return 0; }
   int EndScene() override { return 0; }
 };
