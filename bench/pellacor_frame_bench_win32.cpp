@@ -1,7 +1,7 @@
 // Frame time of the game's stage scene on the Direct3D path: a full 15 x 15
 // field of 200 blocks with three balls in flight, 600 frames without the
-// vertical-blank wait or the frame pacing, logic, drawing and presentation
-// timed apart; then 600 empty frames (clear and present) beside it.
+// vertical-blank wait or the frame pacing, input, logic, drawing and
+// presentation timed apart; then 600 empty frames (clear and present) beside it.
 //
 //     pellacor_frame_bench.exe [GAME_DIR]
 //
@@ -36,7 +36,7 @@ constexpr int kBlocks = 200;
 constexpr int kCells = 15;
 
 struct Samples {
-  std::vector<double> logic, drawing, present, total;
+  std::vector<double> input, logic, drawing, present, total;
 };
 
 double NowMs() {
@@ -124,6 +124,7 @@ void RunStageFrames(GameManager &game, CStage &stage, Samples &samples) {
     // pauses the measured play.
     game.keys.mouseX = 320;
     game.keys.mouseY = 240;
+    const double inputEnd = NowMs();
     stage.CScene::Update();
     stage.Update();
     const double logicEnd = NowMs();
@@ -132,7 +133,8 @@ void RunStageFrames(GameManager &game, CStage &stage, Samples &samples) {
     const double drawEnd = NowMs();
     PresentScreen();
     const double end = NowMs();
-    samples.logic.push_back(logicEnd - start);
+    samples.input.push_back(inputEnd - start);
+    samples.logic.push_back(logicEnd - inputEnd);
     samples.drawing.push_back(drawEnd - logicEnd);
     samples.present.push_back(end - drawEnd);
     samples.total.push_back(end - start);
@@ -197,6 +199,7 @@ int main(int argc, char **argv) {
       RunEmptyFrames(empty);
       printf("pellacor_frame_bench: %d frames, %d blocks at the start (%d left), %d balls\n",
              kFrames, kBlocks, breakable, kBalls);
+      Report("stage frame, input", play.input);
       Report("stage frame, logic", play.logic);
       Report("stage frame, drawing", play.drawing);
       Report("stage frame, present", play.present);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the game folder (pellacor.exe beside its
 # assets; build/win64/game) and runs the game in it, so saved data stays in
-# its Data folder: for a person when there is a display, else a scripted
-# run on a virtual display of its own (tests/e2e/pellacor_e2e.py: answers
-# the window question, ends the game with Escape and prints the saved
-# files), so the command always returns.
+# its Data folder: for a person when there is a display, else the scripted
+# play on a virtual display of its own (tests/e2e/pellacor_e2e.py, in a
+# temporary copy of the game folder: answers the window question No,
+# launches, scores, ends the game with Escape and prints the saved files),
+# so the command always returns.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,5 +21,5 @@ if [[ -n "${DISPLAY:-}" ]]; then
   # A person plays as long as they like: no watchdog.
   VELVANE_TEST_TIMEOUT=0 "$root/tools/wine-run.sh" ./pellacor.exe "$@"
 else
-  /usr/bin/python3 tests/e2e/pellacor_e2e.py "$game" --quick --work "$game"
+  /usr/bin/python3 tests/e2e/pellacor_e2e.py "$game"
 fi

@@ -46,6 +46,9 @@ WINDOW_TITLE = "Pellacor"
 GAME_FOLDERS = ("Graph", "Model", "Music", "Script", "Sound")
 STEP_LIMIT = 150.0
 POLL = 0.1
+# The game reads the buttons' state once a frame, so a press is held long
+# enough for a frame to see it even when presentation is slow.
+PRESS_HOLD = 1.5
 
 DIGIT_WIDTH, DIGIT_HEIGHT = 16, 24
 BALL_CELLS = [(560, 32), (576, 32)]
@@ -159,6 +162,12 @@ class Session:
     def window(self, title):
         ids = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title)
         return ids[0] if ids else None
+
+    def press(self, button):
+        """A click held across at least one frame of the game."""
+        self.xdotool("mousedown", button)
+        time.sleep(PRESS_HOLD)
+        self.xdotool("mouseup", button)
 
     def focus(self, window):
         self.xdotool("windowraise", window)
@@ -314,20 +323,28 @@ def play(session):
         # fully shown, at most once a second.
         if (client_origin(screen, "Title") or client_origin(screen, "Tutorial")) and \
                 time.monotonic() - last_click[0] > 1.0:
-            session.xdotool("click", 1)
+            session.press(1)
             last_click[0] = time.monotonic()
         return None
 
     origin = session.poll("the stage panel", into_stage)
     session.poll("balls 05", lambda: read_number(session.capture(), origin, BALL_CELLS, digits) == "05")
-    session.xdotool("click", 3)
+    last_launch = [time.monotonic()]
+    session.press(3)
 
     def scored():
         screen = session.capture()
         score = read_number(screen, origin, SCORE_CELLS, digits)
         high = read_number(screen, origin, HISCORE_CELLS, digits)
         balls = read_number(screen, origin, BALL_CELLS, digits)
-        return score == "00000010" and high == "00000010" and balls is not None
+        if score == "00000010" and high == "00000010" and balls is not None:
+            return True
+        # Once held, the ball leaves with the next right press; repeats are
+        # ignored while no ball is in hand.
+        if time.monotonic() - last_launch[0] > 20.0:
+            session.press(3)
+            last_launch[0] = time.monotonic()
+        return False
 
     session.poll("score and high score 10 in Figure.png's digits", scored)
 
