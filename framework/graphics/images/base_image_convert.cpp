@@ -2,6 +2,9 @@
 // converting rectangle copy everything else uses, the clipped and the
 // scaled blit, and in-place mirroring, turning and halving.
 #include <string.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "graphics/images/base_image.h"
 
@@ -390,6 +393,13 @@ inline uint32_t Load16(const uint8_t *p) {
 
 template <LayoutKind K>
 struct ShiftSource;
+
+// A source pixel read while another follows it in the row.
+template <class From>
+inline uint32_t ReadAhead(const uint8_t *p) {
+  if constexpr (From::kBytes == 3) return From::ReadAhead(p);
+  return From::Read(p);
+}
 template <>
 struct ShiftSource<KIND_RGB565> {
   static const int kBytes = 2;
@@ -411,6 +421,12 @@ struct ShiftSource<KIND_RGB24> {
   static const int kBytes = 3;
   static uint32_t Read(const uint8_t *p) {
     return p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+  }
+  // Another pixel follows in the row: one 4-byte load, the fourth byte cut.
+  static uint32_t ReadAhead(const uint8_t *p) {
+    uint32_t v;
+    memcpy(&v, p, 4);
+    return v & 0x00FFFFFFu;
   }
   static uint32_t Top(uint32_t v) { return v; }
 };
@@ -482,15 +498,103 @@ inline void StoreValue(uint8_t *d, uint32_t v) {
   }
 }
 
+// Pairs with vector code convert the row's first pixels in blocks and say
+// how many they did; the others leave every pixel to the loop.
+template <LayoutKind S, LayoutKind D>
+struct ShiftVectors {
+  static int Run(const uint8_t *, uint8_t *, int, uint32_t) { return 0; }
+};
+
+#if defined(__SSE2__)
+template <>
+struct ShiftVectors<KIND_RGB565, KIND_XRGB32> {
+  static __m128i Widen(__m128i x, __m128i set) {
+    const __m128i r = _mm_slli_epi32(_mm_and_si128(x, _mm_set1_epi32(0xF800)), 8);
+    const __m128i g = _mm_slli_epi32(_mm_and_si128(x, _mm_set1_epi32(0x07E0)), 5);
+    const __m128i b = _mm_slli_epi32(_mm_and_si128(x, _mm_set1_epi32(0x001F)), 3);
+    return _mm_or_si128(_mm_or_si128(r, g), _mm_or_si128(b, set));
+  }
+  static int Run(const uint8_t *src, uint8_t *dst, int width, uint32_t set) {
+    const __m128i zero = _mm_setzero_si128(), setv = _mm_set1_epi32(static_cast<int>(set));
+    int i = 0;
+    for (; i + 8 <= width; i += 8) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 2 * i));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * i), Widen(_mm_unpacklo_epi16(v, zero), setv));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * i + 16), Widen(_mm_unpackhi_epi16(v, zero), setv));
+    }
+    return i;
+  }
+};
+
+template <>
+struct ShiftVectors<KIND_XRGB32, KIND_RGB565> {
+  // The 565 value in the low half of each lane, sign-extended so that the
+  // signed pack keeps all 16 bits.
+  static __m128i Narrow(__m128i x, __m128i set) {
+    const __m128i r = _mm_and_si128(_mm_srli_epi32(x, 8), _mm_set1_epi32(0xF800));
+    const __m128i g = _mm_and_si128(_mm_srli_epi32(x, 5), _mm_set1_epi32(0x07E0));
+    const __m128i b = _mm_and_si128(_mm_srli_epi32(x, 3), _mm_set1_epi32(0x001F));
+    const __m128i v = _mm_or_si128(_mm_or_si128(r, g), _mm_or_si128(b, set));
+    return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+  }
+  static int Run(const uint8_t *src, uint8_t *dst, int width, uint32_t set) {
+    const __m128i setv = _mm_set1_epi32(static_cast<int>(set & 0xFFFFu));
+    int i = 0;
+    for (; i + 8 <= width; i += 8) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 4 * i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 4 * i + 16));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 2 * i),
+                       _mm_packs_epi32(Narrow(a, setv), Narrow(b, setv)));
+    }
+    return i;
+  }
+};
+
+// Four 3-byte pixels from the 16 bytes at src: each one's bytes brought to
+// the bottom of the vector, then the four low lanes gathered.
+inline __m128i Gather24(const uint8_t *src) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
+  const __m128i ab = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
+  const __m128i cd = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
+  return _mm_and_si128(_mm_unpacklo_epi64(ab, cd), _mm_set1_epi32(0x00FFFFFF));
+}
+
+// 32-bit destinations with or without alpha take the same bytes.
+struct Rgb24To32Vectors {
+  static int Run(const uint8_t *src, uint8_t *dst, int width, uint32_t set) {
+    const __m128i setv = _mm_set1_epi32(static_cast<int>(set));
+    int i = 0;
+    // Sixteen bytes are read for four pixels: a fifth and sixth pixel must
+    // follow in the row.
+    for (; i + 6 <= width; i += 4)
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * i),
+                       _mm_or_si128(Gather24(src + 3 * i), setv));
+    return i;
+  }
+};
+template <>
+struct ShiftVectors<KIND_RGB24, KIND_XRGB32> : Rgb24To32Vectors {};
+template <>
+struct ShiftVectors<KIND_RGB24, KIND_ARGB32> : Rgb24To32Vectors {};
+#endif
+
+template <LayoutKind S, LayoutKind D, bool KeyToAlpha>
+inline void ShiftPixel(uint32_t raw, uint8_t *dst, const ShiftRowTerms &t) {
+  const bool isKey = KeyToAlpha && (raw & t.colorMask) == t.keyRaw;
+  StoreValue<ShiftDest<D>::kBytes>(dst, ShiftDest<D>::Pack(ShiftSource<S>::Top(raw)) |
+                                            (isKey ? t.keySet : t.set));
+}
+
 template <LayoutKind S, LayoutKind D, bool KeyToAlpha>
 void ShiftRow(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &t) {
   typedef ShiftSource<S> From;
   typedef ShiftDest<D> To;
-  for (int i = 0; i < width; ++i, src += From::kBytes, dst += To::kBytes) {
-    const uint32_t raw = From::Read(src);
-    const bool isKey = KeyToAlpha && (raw & t.colorMask) == t.keyRaw;
-    StoreValue<To::kBytes>(dst, To::Pack(From::Top(raw)) | (isKey ? t.keySet : t.set));
-  }
+  int i = KeyToAlpha ? 0 : ShiftVectors<S, D>::Run(src, dst, width, t.set);
+  src += static_cast<intptr_t>(i) * From::kBytes;
+  dst += static_cast<intptr_t>(i) * To::kBytes;
+  for (; i + 1 < width; ++i, src += From::kBytes, dst += To::kBytes)
+    ShiftPixel<S, D, KeyToAlpha>(ReadAhead<From>(src), dst, t);
+  if (i < width) ShiftPixel<S, D, KeyToAlpha>(From::Read(src), dst, t);
 }
 
 template <LayoutKind D>
