@@ -44,7 +44,7 @@ import pictures  # noqa: E402  (the generated pictures, cell by cell)
 QUESTION_TITLE = "ウィンドウ設定"
 WINDOW_TITLE = "Pellacor"
 GAME_FOLDERS = ("Graph", "Model", "Music", "Script", "Sound")
-STEP_LIMIT = 150.0
+STEP_LIMIT = 300.0
 POLL = 0.1
 # The game reads the buttons' state once a frame, so a press is held long
 # enough for a frame to see it even when presentation is slow.
