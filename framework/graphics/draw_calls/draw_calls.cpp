@@ -16,6 +16,7 @@
 #include "graphics/draw/draw_setters.h"
 #include "graphics/draw/draw_target.h"
 #include "graphics/draw_calls/draw_paths.h"
+#include "graphics/graphs/graph_create.h"
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/graphs/graph_records.h"
 #include "sound/core/sound_services.h"
@@ -216,6 +217,17 @@ int DrawRectGraph(int x, int y, int srcX, int srcY, int width, int height, int h
   SetDrawClipRect(savedClip.left, savedClip.top, savedClip.right, savedClip.bottom);
   s.clipRequest = savedRequest;
   return result;
+}
+
+int DrawRectGraphStretchedF(float x1, float y1, float x2, float y2, int srcX, int srcY,
+                            int width, int height, int handle, int transparent) {
+  if (g_drawSettings.resetting) return 0;
+  // The part is drawn through a graph of its own for the one draw.
+  const int part = CreateSubGraph(srcX, srcY, width, height, handle);
+  if (part < 0) return -1;
+  DrawGraphStretchedF(x1, y1, x2, y2, part, transparent);
+  DeleteGraphHandle(part);
+  return 0;
 }
 
 int DrawGraphQuadF(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,

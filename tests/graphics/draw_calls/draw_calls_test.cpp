@@ -249,6 +249,37 @@ TEST_F(SoftwareDrawCallTest, CallsDrawThroughTheBlitsAndTheBillboardDrawsNothing
   EXPECT_TRUE(black == Screen());
 }
 
+int LiveGraphs() {
+  int live = 0;
+  for (int slot = 0; slot < GetGraphSlotLimit(); slot++) live += GetGraphHandleInSlot(slot) != -1;
+  return live;
+}
+
+TEST_F(SoftwareDrawCallTest, RectStretchedDrawsThePartAndLeavesNoGraphBehind) {
+  // The shared image the part is cut from holds the same pixels as the view.
+  GraphRecord *r = GetGraphRecord(handle);
+  ASSERT_EQ(0, MemImgCreate(&image.memImage, 6, 4, -1, 0, 1, 0, 0, 0, NULL));
+  MemImgDrawImage(&image.memImage, &r->memImage, 0, 0, 0, NULL);
+  const int live = LiveGraphs();
+  const std::vector<uint8_t> black = Screen();
+  EXPECT_EQ(0, DrawRectGraphStretchedF(10.7f, 20.2f, 22.9f, 28.0f, 2, 1, 3, 2, handle, 0));
+  const std::vector<uint8_t> viaCall = Screen();
+  EXPECT_EQ(live, LiveGraphs());
+  MemImgFillRect(screen, NULL, 0);
+  MEMIMG part = {};
+  MemImgMakeSubImage(&part, &r->memImage, 2, 1, 3, 2);
+  const Rect rect = {10, 20, 22, 28};
+  MemImgDrawStretched(screen, &part, &rect, 0, NULL);
+  EXPECT_TRUE(viaCall == Screen());
+  EXPECT_TRUE(black != viaCall);
+  MemImgRelease(&part);
+  // A part starting outside the graph, or no graph: refused, nothing left.
+  EXPECT_EQ(-1, DrawRectGraphStretchedF(0, 0, 8, 8, 6, 0, 2, 2, handle, 0));
+  EXPECT_EQ(-1, DrawRectGraphStretchedF(0, 0, 8, 8, 0, 0, 2, 2, -1, 0));
+  EXPECT_EQ(live, LiveGraphs());
+  MemImgRelease(&image.memImage);
+}
+
 }  // namespace
 
 namespace {
