@@ -38,6 +38,14 @@ const BlendModeRow kBlendModes[DRAW_BLEND_MODE_COUNT] = {
 
 bool IsNoBlendMode(int mode) { return mode == 0 || mode == 6; }
 
+// Multiply and the other colour-only modes weigh nothing by the source's
+// alpha: a transparent texel would still change the destination.
+bool FactorsIgnoreSourceAlpha(int src, int dest) {
+  if (src == -1 || dest == -1) return false;  // the factors in force stay unknown
+  return src != BLEND_SRCALPHA && src != BLEND_INVSRCALPHA && dest != BLEND_SRCALPHA &&
+         dest != BLEND_INVSRCALPHA;
+}
+
 // The stages and blend state one application sends.
 struct WantedStates {
   CachedBlendState blend;
@@ -147,7 +155,7 @@ bool ChooseBuiltin(WantedStates *wanted) {
     subKind = BATCH_TEXTURED;
     if (cache.useColorKey) {
       SetAlphaTest(&blend, 1, COLOR_KEY_REFERENCE, CMP_GREATER);
-    } else if (zTest) {
+    } else if (zTest || (cache.useAlphaChannel && blendOn && FactorsIgnoreSourceAlpha(src, dest))) {
       SetAlphaTest(&blend, 1, 0, CMP_GREATER);
     } else {
       SetAlphaTest(&blend, 0, 0, 0);

@@ -204,7 +204,10 @@ ExpectedBlend Expected(int mode, int imageAlpha, int imageKey, int zTest, int re
   const int source = alphaFlag ? 1 : (keyFlag || zTest) ? 2 : 0;
   const int vertexAlpha = mode != 0;
   e.set = source + 3 * vertexAlpha + 24 * kRows[mode][2];
-  e.alphaTest = keyFlag || zTest;
+  // Modes whose factors weigh nothing by the source alpha test it instead.
+  const bool alphaBlind = e.src != -1 && e.dest != -1 && e.src != F_SRCALPHA &&
+                          e.src != F_INVSRCALPHA && e.dest != F_SRCALPHA && e.dest != F_INVSRCALPHA;
+  e.alphaTest = keyFlag || zTest || (alphaFlag && e.blendOn && alphaBlind);
   e.alphaRef = keyFlag ? 16 : 0;
   e.alphaFunc = CMP_GREATER_;
   return e;

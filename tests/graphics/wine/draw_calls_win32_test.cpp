@@ -294,12 +294,11 @@ std::vector<Scene> Scenes() {
                     blended, blended, false});
   scenes.push_back({"multiply",
                     [](int g, int, int) {
-                      // Unkeyed: the device's multiply takes no alpha.
                       SetBlendModeAndParam(DRAW_BLEND_MUL, 255);
-                      DrawGraphAt(100, 50, g, 0);
+                      DrawGraphAt(100, 50, g, 1);
                     },
                     [](Picture *p) {
-                      PutSprite(p, 100, 50, false, [](uint32_t s, uint32_t d) {
+                      PutSprite(p, 100, 50, true, [](uint32_t s, uint32_t d) {
                         return PerChannel(s, d, [](uint32_t a, uint32_t b) { return a * b / 255; });
                       });
                     },
