@@ -433,9 +433,6 @@ int DrawGraphTurned(int x, int y, int handle, int transparent);
 // The part (srcX, srcY, width, height) of the graph at (x, y), turn mirrors.
 int DrawRectGraph(int x, int y, int srcX, int srcY, int width, int height, int handle,
                   int transparent, int turn);
-// The part (srcX, srcY, width, height) stretched from (x1, y1) to (x2, y2).
-int DrawRectGraphStretchedF(float x1, float y1, float x2, float y2, int srcX, int srcY,
-                            int width, int height, int handle, int transparent);
 // The graph on the quad with corners clockwise from the top-left.
 int DrawGraphQuadF(float x1, float y1, float x2, float y2, float x3, float y3, float x4,
                    float y4, int handle, int transparent);

@@ -16,6 +16,7 @@
 #include "graphics/draw/draw_setters.h"
 #include "graphics/draw/draw_target.h"
 #include "graphics/draw_calls/draw_paths.h"
+#include "graphics/draw_calls/draw_support.h"
 #include "graphics/graphs/graph_create.h"
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/graphs/graph_records.h"

@@ -11,6 +11,7 @@
 #include "graphics/draw/draw_setters.h"
 #include "graphics/draw/draw_target.h"
 #include "graphics/draw_calls/draw_fixture.h"
+#include "graphics/draw_calls/draw_support.h"
 #include "softrender/softrender.h"
 #include "velvane.h"
 
