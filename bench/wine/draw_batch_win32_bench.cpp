@@ -2,9 +2,9 @@
 // a frame through DrawGraphAt (the batch) against one DrawPrimitiveUP per
 // sprite with the same vertices and states, in blend modes 0 and 1; every
 // frame ends in a render-target readback so the device has finished. Run by
-// hand (figures only, nothing asserted):
-//   VELVANE_WINEPREFIX=/tmp/wp-bench xvfb-run -a -s '-screen 0 1024x768x24' \
-//     tools/wine-run.sh build/win64/tests/graphics/wine/graphics_draw_batch_bench.exe
+// hand (figures only, nothing asserted) through tools/wine-run.sh under
+// xvfb-run, as the Wine programs run:
+//   build/win64/tests/graphics/wine/graphics_draw_batch_bench.exe
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <windows.h>

@@ -19,6 +19,7 @@
 
 #include "graphics/device/direct3d_state.h"
 #include "graphics/device/gfx_device.h"
+#include "graphics/device/screen_settings.h"
 #include "graphics/draw/draw_settings.h"
 #include "graphics/draw/draw_setters.h"
 #include "graphics/draw_calls/draw_paths.h"
