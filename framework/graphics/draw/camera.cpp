@@ -42,13 +42,29 @@ Matrix4x4 ClipRectMatrix(void) {
   return m;
 }
 
+// Moves the projection's centre from the middle of the draw target to the
+// projection centre, as the CPU's viewport matrix places it, so device
+// drawing and the screen positions computed here agree.
+Matrix4x4 ProjectionCentreMatrix(void) {
+  const DrawSettings &s = g_drawSettings;
+  Matrix4x4 m;
+  MakeIdentityMatrix(&m);
+  int width = 0, height = 0;
+  GetDrawTargetSize(&width, &height);
+  if (width <= 0 || height <= 0) return m;
+  m.m[3][0] = (2.0f * s.projectionCenterX - static_cast<float>(width)) / static_cast<float>(width);
+  m.m[3][1] = (static_cast<float>(height) - 2.0f * s.projectionCenterY) / static_cast<float>(height);
+  return m;
+}
+
 }  // namespace
 
 void SendDeviceProjection(void) {
   if (!HardwareReady()) return;
   const DrawSettings &s = g_drawSettings;
-  const Matrix4x4 device =
-      Product(Product(s.projectionMatrix, s.projectionAdjust), ClipRectMatrix());
+  const Matrix4x4 device = Product(
+      Product(Product(s.projectionMatrix, s.projectionAdjust), ProjectionCentreMatrix()),
+      ClipRectMatrix());
   SetDeviceProjectionMatrix(&device);
 }
 
@@ -167,6 +183,7 @@ int SetCameraLookAt(Vector3 position, Vector3 target) {
 
 int SetProjectionCenter(float x, float y) {
   DrawSettings &s = g_drawSettings;
+  FlushVertexBatch();
   s.projectionCenterX = x;
   s.projectionCenterY = y;
   int width = 0, height = 0;
@@ -175,6 +192,7 @@ int SetProjectionCenter(float x, float y) {
   InvertMatrix(&s.viewportInverse, &s.viewportMatrix);
   s.combinedMatricesValid = 0;
   UpdateCombinedMatrices();
+  SendDeviceProjection();
   return 0;
 }
 

@@ -26,6 +26,40 @@ TEST_F(CameraLightsTest, CentreOfTheBackBufferProjectsToItsCentre) {
   EXPECT_NEAR(d + 20000.0f, g_drawSettings.cameraFar, 1e-1f);
 }
 
+// Where the device puts a world point: its view and projection, then its
+// viewport.
+Vector3 DeviceScreenPoint(const FakeDeviceMirror &m, Vector3 p) {
+  const float in[4] = {p.x, p.y, p.z, 1.0f};
+  float view[4] = {0, 0, 0, 0}, clip[4] = {0, 0, 0, 0};
+  for (int c = 0; c < 4; c++) {
+    for (int r = 0; r < 4; r++) view[c] += in[r] * m.transforms.at(TS_VIEW).m[r][c];
+  }
+  for (int c = 0; c < 4; c++) {
+    for (int r = 0; r < 4; r++) clip[c] += view[r] * m.transforms.at(TS_PROJECTION).m[r][c];
+  }
+  const GfxViewport &v = m.viewport;
+  return Vector3{v.x + (clip[0] / clip[3] + 1.0f) / 2.0f * v.width,
+                 v.y + (1.0f - clip[1] / clip[3]) / 2.0f * v.height, clip[2] / clip[3]};
+}
+
+TEST_F(CameraLightsTest, DeviceProjectsAroundTheProjectionCentreAsTheCpuDoes) {
+  ASSERT_EQ(0, SetDrawTarget(-2));
+  SetCameraLookAt(Vector3{224.0f, -384.0f, -480.0f}, Vector3{224.0f, -224.0f, 0.0f});
+  for (const Vector3 centre : {Vector3{240.0f, 240.0f, 0}, Vector3{320.0f, 240.0f, 0},
+                               Vector3{100.0f, 400.0f, 0}}) {
+    SetProjectionCenter(centre.x, centre.y);
+    for (const Vector3 world : {Vector3{224.0f, -224.0f, 0.0f}, Vector3{300.0f, -100.0f, 40.0f}}) {
+      const Vector3 cpu = WorldToScreen(world);
+      const Vector3 gpu = DeviceScreenPoint(device.mirror, world);
+      EXPECT_NEAR(cpu.x, gpu.x, 0.01f) << centre.x << "," << centre.y;
+      EXPECT_NEAR(cpu.y, gpu.y, 0.01f) << centre.x << "," << centre.y;
+    }
+  }
+  const Vector3 middle = WorldToScreen(Vector3{224.0f, -224.0f, 0.0f});
+  EXPECT_NEAR(100.0f, middle.x, 0.01f);
+  EXPECT_NEAR(400.0f, middle.y, 0.01f);
+}
+
 // View matrices with a known forward axis give the angles the rules say.
 TEST_F(CameraLightsTest, CameraAnglesFromTheViewMatrix) {
   const struct {
