@@ -599,8 +599,18 @@ void ShiftRow(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &
 
 template <LayoutKind D>
 void PaletteRow(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &t) {
-  for (int i = 0; i < width; ++i, dst += ShiftDest<D>::kBytes)
-    StoreValue<ShiftDest<D>::kBytes>(dst, t.paletteValues[src[i]]);
+  const int bytes = ShiftDest<D>::kBytes;
+  const uint32_t *values = t.paletteValues;
+  int i = 0;
+  // Eight bytes of results stored at once: four 16-bit or two 32-bit pixels.
+  const int perStore = 8 / bytes;
+  for (; i + perStore <= width; i += perStore, dst += 8) {
+    uint64_t block = 0;
+    for (int j = 0; j < perStore; ++j)
+      block |= static_cast<uint64_t>(values[src[i + j]]) << (8 * bytes * j);
+    memcpy(dst, &block, 8);
+  }
+  for (; i < width; ++i, dst += bytes) StoreValue<ShiftDest<D>::kBytes>(dst, values[src[i]]);
 }
 
 struct ShiftRowPair {
@@ -631,8 +641,14 @@ const ShiftRowPair kShiftRows[] = {
     {KIND_XRGB1555, KIND_RGB565, 0, ShiftRow<KIND_XRGB1555, KIND_RGB565, false>},
 };
 
+// Working out all 256 entries of a palette costs as much as converting 256
+// pixels one by one: smaller palette images stay with the per-pixel rule.
+const int64_t kPaletteTableMinPixels = 256;
+
 ShiftRowFn FindShiftRow(const ConversionJob &job) {
   if (job.keySkip || !UsesShiftWidening(job)) return nullptr;
+  if (job.s.bytes == 1 && static_cast<int64_t>(job.width) * job.height < kPaletteTableMinPixels)
+    return nullptr;
   const LayoutKind src = KindOf(job.srcFormat), dst = KindOf(job.dstFormat);
   const int keyToAlpha = job.keyToAlpha ? 1 : 0;
   for (const ShiftRowPair &pair : kShiftRows) {
