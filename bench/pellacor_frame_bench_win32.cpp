@@ -3,14 +3,16 @@
 // vertical-blank wait or the frame pacing, input, logic, drawing and
 // presentation timed apart; then 600 empty frames (clear and present) beside it.
 //
-//     pellacor_frame_bench.exe [GAME_DIR]
+//     pellacor_frame_bench.exe [GAME_DIR [FRAMES]]
 //
-// GAME_DIR (default: the program's own folder) holds the game's assets; they
+// FRAMES (default 600) shortens a run on a slow machine. GAME_DIR (default:
+// the program's own folder) holds the game's assets; they
 // are copied into a temporary folder with the bench's own first stage, so
 // the game folder stays as it is. Run by hand under Wine; figures on stdout.
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -30,7 +32,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kFrames = 600;
+int g_frames = 600;
 constexpr int kBalls = 3;
 constexpr int kBlocks = 200;
 constexpr int kCells = 15;
@@ -115,7 +117,7 @@ void Report(const char *name, std::vector<double> times) {
 }
 
 void RunStageFrames(GameManager &game, CStage &stage, Samples &samples) {
-  for (int frame = 0; frame < kFrames; ++frame) {
+  for (int frame = 0; frame < g_frames; ++frame) {
     KeepBallsInFlight(stage, frame);
     PumpMessages();
     const double start = NowMs();
@@ -143,7 +145,7 @@ void RunStageFrames(GameManager &game, CStage &stage, Samples &samples) {
 }
 
 void RunEmptyFrames(Samples &samples) {
-  for (int frame = 0; frame < kFrames; ++frame) {
+  for (int frame = 0; frame < g_frames; ++frame) {
     PumpMessages();
     const double start = NowMs();
     ClearDrawTarget(nullptr);
@@ -169,6 +171,7 @@ MessageBoxAnswer ShowMessageBox(const char *text, const char *caption, void *,
 
 int main(int argc, char **argv) {
   const fs::path game = argc > 1 ? fs::path(argv[1]) : ProgramFolder();
+  if (argc > 2) g_frames = std::max(1, atoi(argv[2]));
   const fs::path work = fs::temp_directory_path() / "pellacor-frame-bench";
   if (!InstallGame(fs::absolute(game), work)) return 1;
   fs::current_path(work);
@@ -198,7 +201,7 @@ int main(int argc, char **argv) {
       const int breakable = static_cast<int>(stage->field.enemies.Breakable().size());
       RunEmptyFrames(empty);
       printf("pellacor_frame_bench: %d frames, %d blocks at the start (%d left), %d balls\n",
-             kFrames, kBlocks, breakable, kBalls);
+             g_frames, kBlocks, breakable, kBalls);
       Report("stage frame, input", play.input);
       Report("stage frame, logic", play.logic);
       Report("stage frame, drawing", play.drawing);
