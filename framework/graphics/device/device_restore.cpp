@@ -23,6 +23,7 @@
 #include "graphics/state/vertex_batch.h"
 #include "graphics/text/font_handles.h"
 #include "model/draw/model_draw_buffers.h"
+#include "model/textures/texture_reload.h"
 #include "velvane.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "graphics/text/font_handles.h"
 #include "graphics/text/font_system.h"
 #include "model/draw/model_draw_buffers.h"
+#include "model/textures/texture_reload.h"
 #include "softrender/softrender.h"
 
 namespace {
@@ -168,6 +169,8 @@ int ApplyScreenMode(ScreenModeRequest request) {
   }
   if (g_graphics.started) EndGraphicsSystem();
   StartWithFallbacks(target, previous);
+  // The restart deleted every graph and draw buffer; the models live on.
+  if (IsHardwareRenderingActive() == 1) RemakeModelGraphicsAfterModeChange();
   GfxDevice *device = GetGfxDevice();
   if (device && device->IsWindowed()) device->RestyleWindow();
   RecreateRememberedDefaultFont();

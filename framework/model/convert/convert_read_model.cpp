@@ -149,8 +149,14 @@ bool WidePath(const Converter *c, const char *path, char16_t *out) {
 
 int LoadTexture(Converter *c, const ReadTexture *source, ModelTexture *texture) {
   char16_t colour[PATH_BUFFER_SIZE], alpha[PATH_BUFFER_SIZE];
-  ModelTextureRequest request = {NULL, NULL, c->hasDirectory ? c->directoryW : NULL, source->bumpMap,
-                                 source->bumpScale, source->loaderFlag, c->textureLoader};
+  ModelTextureRequest request = {NULL,
+                                 NULL,
+                                 c->hasDirectory ? c->directoryW : NULL,
+                                 source->bumpMap,
+                                 source->bumpScale,
+                                 source->loaderFlag,
+                                 static_cast<const ModelFileLoader *>(c->textureLoader),
+                                 0};
   bool ok = true;
   if (source->colourPath) {
     ok = WidePath(c, source->colourPath, colour);
@@ -166,8 +172,13 @@ int LoadTexture(Converter *c, const ReadTexture *source, ModelTexture *texture) 
   }
   texture->imageData = load.colourData;
   texture->imageDataOwned = load.colourData != NULL;
+  texture->imageDataSize = load.colourSize;
   texture->alphaImageData = load.alphaData;
   texture->alphaImageDataOwned = load.alphaData != NULL;
+  texture->alphaImageDataSize = load.alphaSize;
+  texture->bumpMap = source->bumpMap;
+  texture->bumpHeight = source->bumpScale;
+  texture->reverse = source->loaderFlag;
   texture->graphHandle = load.graphHandle;
   if (load.graphHandle != -1) {
     texture->width = load.width;

@@ -259,8 +259,14 @@ struct ModelTexture {
   int alphaFileNameOwned;
   void *imageData;  // the colour image file, kept for a rebuild
   int imageDataOwned;
+  int imageDataSize;
   void *alphaImageData;  // the alpha image file, or null
   int alphaImageDataOwned;
+  int alphaImageDataSize;
+  // How the kept files become the images again.
+  int bumpMap;
+  float bumpHeight;
+  int reverse;
   int graphHandle;
   int addressU;
   int addressV;

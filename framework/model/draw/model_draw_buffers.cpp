@@ -11,6 +11,7 @@
 #include "model/data/model_data.h"
 #include "model/draw/model_draw_cache.h"
 #include "model/system/model_system.h"
+#include "velvane.h"
 
 namespace {
 
@@ -321,7 +322,9 @@ int MakeInstanceBuffers(ModelInstance *instance) {
   return 0;
 }
 
-void DeleteModelTextureGraph(int) {}
+void DeleteModelTextureGraph(int graphHandle) {
+  if (graphHandle != -1) DeleteGraphHandle(graphHandle);
+}
 
 int VLMReleaseAllDrawBuffers(void) {
   ForEachModelData(ReleaseModelDrawBuffers);
@@ -338,8 +341,6 @@ int VLMCreateAllDrawBuffers(void) {
   ForEachModelData(SetupWithInstances);
   return 0;
 }
-
-int VLMReloadTextures(void) { return 0; }
 
 // The normal rebuild is not part of this framework yet.
 int VLMRecalculateModelNormals(int dataHandle, float) {

@@ -64,8 +64,6 @@ void DeleteModelTextureGraph(int graphHandle);
 // it came back; 0.
 int VLMReleaseAllDrawBuffers(void);
 int VLMCreateAllDrawBuffers(void);
-// Reloads every model's textures after a device rebuild; 0.
-int VLMReloadTextures(void);
 
 // Rebuild the data's normals (with a smoothing angle) or merge its equal
 // vertices, remaking the buffers around it; 0, or -1 for a bad handle or a

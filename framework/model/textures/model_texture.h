@@ -1,12 +1,24 @@
 // Model textures: graph handles made from the image files a model names.
 // The converter and the native loader call LoadModelTexture for each
-// texture; images become graphs once model drawing makes them, until then a
-// texture loads as no data and no graph.
+// texture; the file data stays with the model so the graphs can be made
+// again after a device reset or a screen-mode change without file access.
 #ifndef VELVANE_MODEL_MODEL_TEXTURE_H
 #define VELVANE_MODEL_MODEL_TEXTURE_H
 
-// What a loaded texture hands back. The file data blocks belong to the
-// caller (the model texture keeps them for a rebuild after a device reset).
+#include "velvane.h"
+
+// A caller's own file reader (model loaders that read from somewhere other
+// than the file-access table). Paths are in code page 932.
+struct ModelFileLoader {
+  // 0 with data and size set, or -1.
+  int (*read)(const char *path, void **data, int *size, void *user);
+  // Hands back what read gave (may be null).
+  void (*release)(void *data, void *user);
+  void *user;
+};
+
+// What a loaded texture hands back. The file data blocks and stored paths
+// belong to the caller (the model texture keeps them).
 struct ModelTextureLoad {
   void *colourData;
   int colourSize;
@@ -16,6 +28,8 @@ struct ModelTextureLoad {
   int width;        // the graph's size, 0 without a graph
   int height;
   int hasAlpha;
+  char *storedColourPath;  // relative to the model's folder, code page 932
+  char *storedAlphaPath;
 };
 
 // A texture request as the model hands it over.
@@ -26,11 +40,18 @@ struct ModelTextureRequest {
   int bumpMap;
   float bumpHeight;
   int reverse;
-  const void *fileLoader;  // the caller's file reader record, or null
+  const ModelFileLoader *fileLoader;  // null: the file-access table
+  int storePaths;                     // 1: fill the stored paths
 };
 
 // Loads one texture; 0 with out filled, or -1 (out cleared, nothing kept).
+// A file that cannot be read is logged and replaced by white.
 int LoadModelTexture(const ModelTextureRequest *request, ModelTextureLoad *out);
+
+// Makes (handle -1) or refills (a live handle) the graph of a model texture
+// from its images, with a full mip-map chain and no colour key; the handle,
+// or -1.
+int MakeModelTextureGraph(BASEIMAGE *colour, BASEIMAGE *alpha, int handle);
 
 // Test seam: replaces the loader (null restores it).
 typedef int (*ModelTextureLoader)(const ModelTextureRequest *request, ModelTextureLoad *out);

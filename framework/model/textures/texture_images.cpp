@@ -29,22 +29,29 @@ void TextureSideLimits(int *width, int *height) {
 
 // Rounds the sides up to powers of two with a bilinear scale, then turns
 // the image when asked.
+// The whole image scaled with bilinear filtering to width x height (in
+// its own format) replaces it.
+int ScaleTo(BASEIMAGE *image, int width, int height) {
+  if (image->width == width && image->height == height) return 0;
+  BASEIMAGE scaled;
+  memset(&scaled, 0, sizeof scaled);
+  if (CreateBaseImageWithFormat(width, height, &image->format, &scaled) < 0) return -1;
+  if (ScaleBlitBaseImage(0, 0, image->width, image->height, image, 0, 0, width, height, &scaled, 1) < 0) {
+    FreeBaseImage(&scaled);
+    return -1;
+  }
+  FreeBaseImage(image);
+  *image = scaled;
+  return 0;
+}
+
 int FitAndTurn(BASEIMAGE *image, int reverse) {
   if (!IsPowerOfTwo(image->width) || !IsPowerOfTwo(image->height)) {
     int limitWidth, limitHeight;
     TextureSideLimits(&limitWidth, &limitHeight);
-    BASEIMAGE scaled;
-    memset(&scaled, 0, sizeof scaled);
-    if (CreateBaseImageWithFormat(NextPowerOfTwo(image->width, limitWidth), NextPowerOfTwo(image->height, limitHeight),
-                                  &image->format, &scaled) < 0) {
+    if (ScaleTo(image, NextPowerOfTwo(image->width, limitWidth), NextPowerOfTwo(image->height, limitHeight)) < 0) {
       return -1;
     }
-    if (ScaleBlitBaseImage(0, 0, image->width, image->height, image, 0, 0, scaled.width, scaled.height, &scaled, 1) < 0) {
-      FreeBaseImage(&scaled);
-      return -1;
-    }
-    FreeBaseImage(image);
-    *image = scaled;
   }
   if (reverse) RotateBaseImage180(image);
   return 0;
@@ -99,10 +106,16 @@ int MakeModelTextureImages(BASEIMAGE *colour, BASEIMAGE *alpha, const void *colo
   int ok = 1;
   if (colourData && Decode(colourData, colourSize, colour) < 0) ok = 0;
   if (ok && alphaData && Decode(alphaData, alphaSize, alpha) < 0) ok = 0;
+  if (ok && alphaData) ok = FitAndTurn(alpha, reverse) == 0;
+  // White made after the alpha image's fitting matches its size, so the
+  // pair can become one graph.
   if (ok && !colourData) ok = alphaData && MakeWhite(alpha->width, alpha->height, colour) == 0;
   if (ok && bump) ok = MakeNormalMap(colour, bumpHeight) == 0;
   if (ok && colourData) ok = FitAndTurn(colour, reverse) == 0;
-  if (ok && alphaData) ok = FitAndTurn(alpha, reverse) == 0;
+  // An alpha image of another size than the colour image (a file of its
+  // own, or the white stand-in for a missing one) is scaled to it, so the
+  // pair can become one graph.
+  if (ok && alphaData) ok = ScaleTo(alpha, colour->width, colour->height) == 0;
   if (ok) return 0;
   FreeBaseImage(colour);
   FreeBaseImage(alpha);

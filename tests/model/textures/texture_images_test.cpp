@@ -143,12 +143,24 @@ TEST_F(TextureImagesTest, AlphaPixelsOtherThan255MarkTheTexture) {
   EXPECT_EQ(0, ImageHasTranslucentPixel(&colour));
 }
 
-TEST_F(TextureImagesTest, AlphaOnlyTextureIsWhiteAtTheAlphaImagesSize) {
+// An alpha image of another size is scaled to the colour image's, so the
+// pair can become one graph.
+TEST_F(TextureImagesTest, AlphaImageTakesTheColourImagesSize) {
+  const Bytes colourFile = SolidPng(4, 4, 10, 20, 30);
+  const Bytes alphaFile = SolidPng(8, 16, 128, 128, 128);
+  ASSERT_EQ(0, Make(colourFile, &alphaFile));
+  EXPECT_EQ(4, alpha.width);
+  EXPECT_EQ(4, alpha.height);
+}
+
+// The white colour image takes the fitted alpha image's size, so both can
+// become one graph.
+TEST_F(TextureImagesTest, AlphaOnlyTextureIsWhiteAtTheFittedAlphaImagesSize) {
   const Bytes alphaFile = SolidPng(100, 60, 128, 128, 128);
   ASSERT_EQ(0, Make(Bytes(), &alphaFile));
-  EXPECT_EQ(100, colour.width);
-  EXPECT_EQ(60, colour.height);
-  ExpectRgb(99, 59, 255, 255, 255);
+  EXPECT_EQ(128, colour.width);
+  EXPECT_EQ(64, colour.height);
+  ExpectRgb(127, 63, 255, 255, 255);
   EXPECT_EQ(128, alpha.width);
   EXPECT_EQ(64, alpha.height);
 }
