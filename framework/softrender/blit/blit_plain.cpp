@@ -366,8 +366,14 @@ void TableRulePixels(PlainArgs &a) {
 // each other (a long stretch cut into pieces) are drawn as one.
 template <class W>
 struct RunTableLoop {
+  // The plain keyed copy of 565 pixels outruns the walk even on long runs
+  // (it tests two pixels at once and needs no run decoding), and a table
+  // kept valid by the drawing routines marks exactly the keyed pixels.
+  static constexpr bool kKeyedCopy565 = W::kOp == BLEND_OP_COPY && W::kCond == BLEND_COND_TRANS &&
+                                        W::kSource == BLEND_SOURCE_DIRECT && W::kSourceBytes == 2;
+
   static void Run(PlainArgs &a) {
-    if (a.shortRuns) {
+    if (a.shortRuns || kKeyedCopy565) {
       TableRulePixels<W>(a);
       return;
     }

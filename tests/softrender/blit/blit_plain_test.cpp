@@ -383,7 +383,9 @@ INSTANTIATE_TEST_SUITE_P(AllSources, BlitPlainShortRunTest,
                                           testing::Values((int)kDirect, (int)kPalette,
                                                           (int)kAlpha)));
 
-// A run table that disagrees with the pixels shows which path drew.
+// A run table that disagrees with the pixels shows which path drew. Mode 10
+// at p = 255 writes the inverted source (0x1234 becomes 0xEDCB) on both
+// paths; the keyed copy goes its own way for 565 pixels.
 class BlitPlainRunTableChoiceTest : public BlitPlainTest {
  protected:
   void SetUp() override {
@@ -397,7 +399,7 @@ class BlitPlainRunTableChoiceTest : public BlitPlainTest {
     const uint8_t codes[] = {0x01, 0x41, 0xC0, 0x01, 0x41, 0xC0};
     memcpy(t, codes, sizeof codes);
     s->base->runTableValid = 1;
-    SetDrawState(0, 255, 0x00FFFFFF, Rect{0, 0, 8, 4});
+    SetDrawState(10, 255, 0x00FFFFFF, Rect{0, 0, 8, 4});
   }
   void TearDown() override {
     delete source_;
@@ -414,16 +416,16 @@ class BlitPlainRunTableChoiceTest : public BlitPlainTest {
 
 TEST_F(BlitPlainRunTableChoiceTest, FlagOneWholeSourceUsesTheTable) {
   EXPECT_EQ(0u, DrawnAt(1, 1));
-  EXPECT_EQ(0x1234u, DrawnAt(1, 3));
+  EXPECT_EQ(0xEDCBu, DrawnAt(1, 3));
 }
 
 TEST_F(BlitPlainRunTableChoiceTest, FlagTwoTestsTheKeyInstead) {
-  EXPECT_EQ(0x1234u, DrawnAt(2, 1));
+  EXPECT_EQ(0xEDCBu, DrawnAt(2, 1));
 }
 
 TEST_F(BlitPlainRunTableChoiceTest, ClippedDrawTestsTheKeyInstead) {
   g_drawSettings.clipRect = Rect{0, 0, 4, 4};  // cuts the last source column
-  EXPECT_EQ(0x1234u, DrawnAt(1, 1));
+  EXPECT_EQ(0xEDCBu, DrawnAt(1, 1));
 }
 
 TEST_F(BlitPlainRunTableChoiceTest, SubImageOfTheBaseTestsTheKeyInstead) {
@@ -434,7 +436,7 @@ TEST_F(BlitPlainRunTableChoiceTest, SubImageOfTheBaseTestsTheKeyInstead) {
   TestImage dest(8, 4, 0, 0, 0, 0, 0);
   for (int y = 0; y < 4; ++y) memset(dest.row(y), 0, 16);
   MemImgDrawImage(dest.get(), &view, 1, 1, 1, nullptr);
-  EXPECT_EQ(0x1234u, RefReadPixel(dest.get(), 1, 1));
+  EXPECT_EQ(0xEDCBu, RefReadPixel(dest.get(), 1, 1));
   MemImgRelease(&view);
 }
 
@@ -527,10 +529,13 @@ TEST_P(BlitPlainDrawIntoTest, TableDrawFollowsThePixelsDrawnAfterTheImport) {
       RefWritePixel(byKey.get(), x, y, 0x1234);
     }
   }
+  // Mode 10 at p = 255 (the inverted source) walks the table, as the keyed
+  // copy of 565 pixels does not.
+  SetDrawState(10, 255, 0x00FFFFFF, Rect{0, 0, 64, 2});
   MemImgDrawImage(byTable.get(), image.get(), 0, 0, 1, nullptr);
   MemImgDrawImage(byKey.get(), image.get(), 0, 0, 2, nullptr);
   EXPECT_EQ(byKey.storage(), byTable.storage());
-  EXPECT_EQ(0x07E0u, RefReadPixel(byTable.get(), 31, 0));
+  EXPECT_EQ(0xF81Fu, RefReadPixel(byTable.get(), 31, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, BlitPlainDrawIntoTest, testing::ValuesIn(kDrawIntoCases),
