@@ -98,13 +98,9 @@ std::vector<std::string> ExpectedStartAndEndLog(void) {
       "バックバッファロックを使用*",
       "Ｚバッファを作成します.... 成功",
       "プログラマブルシェーダーを使用しません",
-      // Text is not drawn through graphs yet: fonts keep their glyphs in
-      // system memory and say so.
       "フォントの初期化を行います",
-      "\tテクスチャ文字キャッシュの作成に失敗しました",
       "フォントの初期化は正常に終了しました",
       "文字コードバッファの初期化を行います... 完了しました",
-      "テクスチャ文字キャッシュの作成に失敗しました",
       "DirectInput 関連の終了処理... 完了",
       "入力関連の終了処理... 完了",
       "DirectSound の終了処理は正常に終了しました",

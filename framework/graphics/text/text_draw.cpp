@@ -156,7 +156,9 @@ int DrawTextWithFont(int x, int y, const char *text, int color, int fontHandle, 
   const uint32_t brightness = g_drawSettings.drawBrightness;
   const uint32_t textColor = ApplyBrightnessToColor(static_cast<uint32_t>(color), bits, brightness);
   const uint32_t edge = ApplyBrightnessToColor(static_cast<uint32_t>(edgeColor), bits, brightness);
-  const int drawn = DrawTextSoftware(x, y, text, textColor, fontHandle, edge, vertical, NULL);
+  const int drawn = font->textureCache
+                        ? DrawTextGraphs(x, y, text, textColor, fontHandle, edge, vertical)
+                        : DrawTextSoftware(x, y, text, textColor, fontHandle, edge, vertical, NULL);
   return drawn < 0 ? -1 : 0;
 }
 

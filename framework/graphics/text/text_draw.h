@@ -50,5 +50,10 @@ void DrawGlyphToImage(const TextDrawRequest *request, const FontRecord *font,
                       const GlyphSlot *slot, int left, int top);
 int DrawTextSoftware(int x, int y, const char *text, uint32_t color, int fontHandle,
                      uint32_t edgeColor, int vertical, MEMIMG *target);
+// The graph path: the glyphs drawn from the font's cache graphs (made
+// again first when they were lost) onto the current draw target; the pen
+// total, or -1.
+int DrawTextGraphs(int x, int y, const char *text, uint32_t color, int fontHandle,
+                   uint32_t edgeColor, int vertical);
 
 #endif  // VELVANE_GRAPHICS_TEXT_DRAW_H

@@ -1,0 +1,105 @@
+// The graph path of string drawing: each glyph is a transparent rectangle
+// draw from the font's cache graphs, coloured through the draw brightness
+// (the cells are white); the edge cell goes first, under the glyph.
+#include <string.h>
+
+#include "graphics/draw/draw_settings.h"
+#include "graphics/draw/draw_setters.h"
+#include "graphics/draw/draw_target.h"
+#include "graphics/graphs/graph_create.h"
+#include "graphics/text/font_cache_graphs.h"
+#include "graphics/text/glyph_cache.h"
+#include "graphics/text/text_draw.h"
+#include "velvane.h"
+
+namespace {
+
+// Half a pixel: turned cells are placed by their corners, which must fall
+// on pixel edges for the texels to land on whole pixels.
+const float kCornerShift = 0.5f;
+
+int BrightnessOf(uint32_t color) {
+  int r = 0, g = 0, b = 0;
+  UnpackDrawColor(color, &r, &g, &b);
+  return r << 16 | g << 8 | b;
+}
+
+Rect Overlap(const Rect &a, const Rect &b) {
+  Rect r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+            a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
+// The cell of one graph turned a quarter clockwise into the box at (left,
+// top), through a graph derived from the cell, with the clip narrowed to
+// the box.
+void DrawTurnedCell(int graph, int cellX, int cellY, const GlyphSlot *slot, int left, int top) {
+  const int derived = CreateSubGraph(cellX, cellY, slot->width, slot->height, graph);
+  if (derived <= 0) return;
+  DrawSettings &s = g_drawSettings;
+  const Rect savedClip = s.clipRect, savedRequest = s.clipRequest;
+  const Rect box = Overlap(savedClip, Rect{left, top, left + slot->height, top + slot->width});
+  SetDrawClipRect(box.left, box.top, box.right, box.bottom);
+  const float l = left - kCornerShift, t = top - kCornerShift;
+  const float r = l + slot->height, b = t + slot->width;
+  // The cell's top-left goes to the box's top-right, its top edge down the
+  // right side.
+  DrawGraphQuadF(r, t, r, b, l, b, l, t, derived, 1);
+  SetDrawClipRect(savedClip.left, savedClip.top, savedClip.right, savedClip.bottom);
+  s.clipRequest = savedRequest;
+  DeleteGraphHandle(derived);
+}
+
+void DrawCell(const TextDrawRequest *request, int graph, int cellX, int cellY,
+              const GlyphSlot *slot, int left, int top) {
+  if (request->vertical) {
+    DrawTurnedCell(graph, cellX, cellY, slot, left, top);
+  } else {
+    DrawRectGraph(left, top, cellX, cellY, slot->width, slot->height, graph, 1, 0);
+  }
+}
+
+void DrawGlyphFromGraphs(const TextDrawRequest *request, const FontRecord *font,
+                         const GlyphSlot *slot, int left, int top) {
+  int cellX = 0, cellY = 0;
+  CachedCellPosition(font, slot->cellIndex, &cellX, &cellY);
+  if (font->edgeCacheGraph != -1) {
+    SetDrawBrightnessColor(BrightnessOf(request->edgeColor));
+    DrawCell(request, font->edgeCacheGraph, cellX, cellY, slot, left, top);
+  }
+  SetDrawBrightnessColor(BrightnessOf(request->color));
+  DrawCell(request, font->cacheGraph, cellX, cellY, slot, left, top);
+}
+
+}  // namespace
+
+int DrawTextGraphs(int x, int y, const char *text, uint32_t color, int fontHandle,
+                   uint32_t edgeColor, int vertical) {
+  if (PrepareFontCacheGraph(fontHandle) < 0) return -1;
+  TextDrawRequest request;
+  memset(&request, 0, sizeof request);
+  request.draw = 1;
+  request.x = x;
+  request.y = y;
+  request.text = text;
+  request.color = color;
+  request.edgeColor = edgeColor;
+  request.clip = g_drawSettings.clipRect;
+  request.fontHandle = fontHandle;
+  request.length = -1;
+  request.vertical = vertical;
+  request.drawer = DrawGlyphFromGraphs;
+  // The glyphs are drawn with no blend graph and their own brightness;
+  // both go back afterwards.
+  DrawSettings &s = g_drawSettings;
+  const int blendGraph = s.blendGraph, borderParam = s.blendBorderParam;
+  const int borderRange = s.blendBorderRange;
+  const uint32_t brightness = s.drawBrightness;
+  if (blendGraph != -1) SetDrawBlendGraph(-1, borderParam, borderRange);
+  const int pen = DrawStringCore(&request);
+  SetDrawBrightnessColor(static_cast<int>(brightness & DRAW_BRIGHTNESS_WHITE));
+  if (blendGraph != -1) SetDrawBlendGraph(blendGraph, borderParam, borderRange);
+  return pen;
+}

@@ -1,0 +1,294 @@
+// Text on the real device: glyphs drawn from the fonts' cache graphs onto
+// the back buffer, read back, equal the software renderer's picture of the
+// same scene; the picture and the handles outlive a device rebuild and
+// the loss of the cache graphs; the on-screen log draws its lines one font
+// size apart, white edged in black, and makes its font again once deleted.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/base/core_state.h"
+#include "graphics/device/graphics_system.h"
+#include "graphics/device/screen_settings.h"
+#include "graphics/draw/draw_setters.h"
+#include "graphics/draw/draw_settings.h"
+#include "graphics/draw_calls/draw_paths.h"
+#include "graphics/text/font_handles.h"
+#include "graphics/text/font_record.h"
+#include "graphics/text/font_system.h"
+#include "graphics/text/onscreen_log.h"
+#include "picture_compare.h"
+#include "spine_support.h"
+#include "velvane.h"
+
+namespace {
+
+const char kLoading[] = "Now Loading...";
+const char kResume[] = "左orホイールボタンをクリックで再開";
+const char kVertical[] = "縦書きTEXT";
+
+// The screen depth of this run: 32 unless the environment asks for 16.
+int ScreenBits() {
+  const char *bits = getenv("VELVANE_DRAW_BITS");
+  return bits && atoi(bits) == 16 ? 16 : 32;
+}
+
+int Color(uint32_t rgb) {
+  return static_cast<int>(PackDrawColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+}
+
+// Japanese fonts of each type, made after start-up.
+struct SceneFonts {
+  int plain, edged, wideEdge, antialiased, antialiasedEdge;
+};
+
+SceneFonts MakeFonts(void) {
+  SceneFonts f;
+  f.plain = CreateFontToHandle(NULL, 16, -1, 0, 1, -1, 0, -1, -1);
+  f.edged = CreateFontToHandle(NULL, 16, -1, 1, 1, 1, 0, -1, -1);
+  f.wideEdge = CreateFontToHandle(NULL, 20, -1, 1, 1, 3, 0, -1, -1);
+  f.antialiased = CreateFontToHandle(NULL, 24, -1, 2, 1, -1, 0, -1, -1);
+  f.antialiasedEdge = CreateFontToHandle(NULL, 24, -1, 3, 1, 2, 0, -1, -1);
+  return f;
+}
+
+struct Scene {
+  const char *name;
+  std::function<void(const SceneFonts &)> draw;
+  PictureTolerance between;  // device against software
+};
+
+// Keyed fonts draw whole pixels of one colour on both paths; grey ones
+// blend with the device's own rounding.
+const PictureTolerance kExact = {0, 0};
+const PictureTolerance kBlended = {12, 0};
+
+std::vector<Scene> Scenes() {
+  return {
+      {"default font", [](const SceneFonts &) { DrawTextAt(8, 8, kLoading, Color(0xFFFFFF), 0); },
+       kExact},
+      {"plain",
+       [](const SceneFonts &f) {
+         DrawTextWithFont(8, 40, kLoading, Color(0xFFFF00), f.plain, 0, 0);
+         DrawTextWithFont(8, 70, kResume, Color(0x40FF80), f.plain, 0, 0);
+       },
+       kExact},
+      {"edged",
+       [](const SceneFonts &f) {
+         DrawTextWithFont(8, 100, kResume, Color(0xFFFFFF), f.edged, Color(0x000000), 0);
+         DrawTextWithFont(8, 140, kLoading, Color(0xFF4020), f.wideEdge, Color(0x2020FF), 0);
+       },
+       kExact},
+      {"vertical",
+       [](const SceneFonts &f) {
+         DrawTextWithFont(400, 20, kVertical, Color(0xFFFFFF), f.plain, 0, 1);
+         DrawTextWithFont(440, 20, kVertical, Color(0xFFE000), f.wideEdge, Color(0x0000FF), 1);
+       },
+       kExact},
+      {"brightness and clip",
+       [](const SceneFonts &f) {
+         SetDrawBrightness(128, 255, 64);
+         SetDrawClipRect(20, 200, 120, 212);
+         DrawTextWithFont(8, 196, kResume, Color(0xFFFFFF), f.edged, Color(0x808080), 0);
+         SetDrawClipRect(0, 0, 640, 480);
+         SetDrawBrightness(255, 255, 255);
+       },
+       kExact},
+      {"antialiased",
+       [](const SceneFonts &f) {
+         DrawTextWithFont(8, 240, kResume, Color(0xFFFFFF), f.antialiased, 0, 0);
+         DrawTextWithFont(8, 280, kResume, Color(0xFFFF80), f.antialiasedEdge, Color(0x000080), 0);
+       },
+       kBlended},
+  };
+}
+
+const uint32_t kBackdrop = 0x305070;
+
+void ClearToBackdrop(void) {
+  SetDrawClipRect(0, 0, 640, 480);
+  SetBlendModeAndParam(0, 255);
+  SetDrawBrightness(255, 255, 255);
+  DrawFilledBox(0, 0, 640, 480, Color(kBackdrop));
+}
+
+std::vector<uint32_t> Shot(void) {
+  Picture picture;
+  EXPECT_EQ(0, ReadDrawScreenPicture(NULL, &picture));
+  std::vector<uint32_t> pixels;
+  for (int y = 0; y < picture.Height(); y++) {
+    for (int x = 0; x < picture.Width(); x++) pixels.push_back(picture.At(x, y));
+  }
+  return pixels;
+}
+
+void ToPicture(const std::vector<uint32_t> &pixels, Picture *p) {
+  p->Resize(640, 480);
+  if (pixels.size() != 640u * 480u) return;
+  for (int y = 0; y < 480; y++) {
+    for (int x = 0; x < 640; x++) p->Set(x, y, pixels[static_cast<size_t>(y) * 640 + x]);
+  }
+}
+
+int StartOnPath(int hardware) {
+  FrameworkMode mode;
+  mode.hardware = hardware;
+  mode.bits = ScreenBits();
+  mode.log = 0;
+  const int started = StartFrameworkInMode(mode);
+  SetFrameworkCharSet(1, 932);
+  SetDrawTarget(-2);
+  return started;
+}
+
+// Every scene on one path, each over the backdrop.
+std::vector<std::vector<uint32_t>> DrawScenes(int hardware) {
+  std::vector<std::vector<uint32_t>> shots;
+  EXPECT_EQ(0, StartOnPath(hardware));
+  EXPECT_EQ(hardware, IsHardwareRenderingActive());
+  const SceneFonts fonts = MakeFonts();
+  for (const Scene &scene : Scenes()) {
+    ClearToBackdrop();
+    scene.draw(fonts);
+    shots.push_back(Shot());
+  }
+  PresentScreen();
+  EndFrameworkInMode();
+  return shots;
+}
+
+std::string Stem(const char *name) {
+  std::string stem = std::string(name) + "_" + std::to_string(ScreenBits());
+  for (char &c : stem) {
+    if (c == ' ') c = '_';
+  }
+  return stem;
+}
+
+class TextGraphsTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { EnterPrivateDirectory("graphics-text-graphs"); }
+};
+
+TEST_F(TextGraphsTest, FontsOnTheDeviceKeepTheirGlyphsInGraphs) {
+  ASSERT_EQ(0, StartOnPath(1));
+  const SceneFonts fonts = MakeFonts();
+  for (int handle : {fonts.plain, fonts.edged, fonts.antialiased, GetDefaultFontHandle()}) {
+    const FontRecord *font = GetFontRecord(handle);
+    ASSERT_NE(nullptr, font);
+    EXPECT_EQ(1, font->textureCache);
+    int w = 0, h = 0;
+    EXPECT_EQ(0, GetGraphHandleSize(font->cacheGraph, &w, &h));
+    EXPECT_EQ(font->cacheWidth, w);
+    EXPECT_EQ(font->cacheHeight, h);
+    if (font->fontType & 1) {
+      EXPECT_EQ(0, GetGraphHandleSize(font->edgeCacheGraph, &w, &h));
+      EXPECT_EQ(font->cacheWidth, w);
+    } else {
+      EXPECT_EQ(-1, font->edgeCacheGraph);
+    }
+  }
+  EndFrameworkInMode();
+}
+
+TEST_F(TextGraphsTest, EverySceneOnTheDeviceEqualsTheSoftwarePicture) {
+  const auto hardware = DrawScenes(1);
+  const auto software = DrawScenes(0);
+  const std::vector<Scene> scenes = Scenes();
+  ASSERT_EQ(scenes.size(), hardware.size());
+  ASSERT_EQ(scenes.size(), software.size());
+  for (size_t i = 0; i < scenes.size(); i++) {
+    SCOPED_TRACE(scenes[i].name);
+    Picture hw, sw, backdrop(640, 480);
+    ToPicture(hardware[i], &hw);
+    ToPicture(software[i], &sw);
+    EXPECT_TRUE(PicturesMatch(sw, hw, scenes[i].between, (Stem(scenes[i].name) + "_paths").c_str()));
+    // Something was drawn at all.
+    backdrop.Fill(Rect{0, 0, 640, 480}, hw.At(639, 479) & 0xFFFFFF);
+    EXPECT_FALSE(PicturesMatch(backdrop, hw, kExact, (Stem(scenes[i].name) + "_blank").c_str()));
+  }
+}
+
+TEST_F(TextGraphsTest, PicturesAndHandlesOutliveLostGraphsAndARebuild) {
+  ASSERT_EQ(0, StartOnPath(1));
+  const SceneFonts fonts = MakeFonts();
+  const std::vector<Scene> scenes = Scenes();
+  auto drawAll = [&] {
+    std::vector<std::vector<uint32_t>> shots;
+    for (const Scene &scene : scenes) {
+      ClearToBackdrop();
+      scene.draw(fonts);
+      shots.push_back(Shot());
+    }
+    return shots;
+  };
+  const auto before = drawAll();
+  // Every graph deleted under the fonts: the next draw makes them again.
+  DeleteAllGraphHandles();
+  const auto afterLoss = drawAll();
+  // The device's resources released and made anew, then the fonts rebuilt
+  // in place.
+  ReleaseDeviceResources();
+  RecreateDeviceResources();
+  ReloadAllFonts();
+  for (int handle : {fonts.plain, fonts.edged, fonts.wideEdge, fonts.antialiased,
+                     fonts.antialiasedEdge}) {
+    EXPECT_EQ(1, IsFontHandleValid(handle));
+  }
+  const auto afterRebuild = drawAll();
+  for (size_t i = 0; i < scenes.size(); i++) {
+    SCOPED_TRACE(scenes[i].name);
+    Picture first, lost, rebuilt;
+    ToPicture(before[i], &first);
+    ToPicture(afterLoss[i], &lost);
+    ToPicture(afterRebuild[i], &rebuilt);
+    EXPECT_TRUE(PicturesMatch(first, lost, kExact, (Stem(scenes[i].name) + "_lost").c_str()));
+    EXPECT_TRUE(PicturesMatch(first, rebuilt, kExact, (Stem(scenes[i].name) + "_rebuilt").c_str()));
+  }
+  EndFrameworkInMode();
+}
+
+TEST_F(TextGraphsTest, OnScreenLogLinesAreWhiteWithABlackEdgeOneFontSizeApart) {
+  ASSERT_EQ(0, StartOnPath(1));
+  ASSERT_EQ(0, InitOnScreenLog());
+  StoreOnScreenLogLine(0, kLoading);
+  StoreOnScreenLogLine(2, kResume);
+  StoreOnScreenLogLine(29, "last line");
+  ClearToBackdrop();
+  DrawOnScreenLog();
+  const auto logged = Shot();
+  const int logFont = GetOnScreenLogFont();
+  ASSERT_NE(-1, logFont);
+  // The same lines through a font made as the log makes its own.
+  const int own = CreateFontToHandle(NULL, 16, 4, 1, -1, -1, 0, -1, -1);
+  ClearToBackdrop();
+  const int white = Color(0xFFFFFF), black = Color(0);
+  DrawTextWithFont(0, 0, kLoading, white, own, black, 0);
+  DrawTextWithFont(0, 32, kResume, white, own, black, 0);
+  DrawTextWithFont(0, 29 * 16, "last line", white, own, black, 0);
+  const auto wanted = Shot();
+  Picture expected, actual;
+  ToPicture(wanted, &expected);
+  ToPicture(logged, &actual);
+  EXPECT_TRUE(PicturesMatch(expected, actual, kExact, "onscreen_log"));
+  // A deleted font is made again on the next draw, with the same picture.
+  ASSERT_EQ(0, DeleteFontHandle(logFont));
+  EXPECT_EQ(-1, GetOnScreenLogFont());
+  ClearToBackdrop();
+  DrawOnScreenLog();
+  EXPECT_NE(-1, GetOnScreenLogFont());
+  Picture again;
+  ToPicture(Shot(), &again);
+  EXPECT_TRUE(PicturesMatch(expected, again, kExact, "onscreen_log_remade"));
+  const int remade = GetOnScreenLogFont();
+  EndFrameworkInMode();
+  // Shut-down deleted it.
+  EXPECT_EQ(0, IsFontHandleValid(remade));
+  EXPECT_EQ(-1, GetOnScreenLogFont());
+}
+
+}  // namespace
