@@ -4,6 +4,7 @@
 // the loss of the cache graphs; the on-screen log draws its lines one font
 // size apart, white edged in black, and makes its font again once deleted.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/base/core_state.h"
+#include "graphics/device/direct3d_init.h"
 #include "graphics/device/graphics_system.h"
 #include "graphics/device/screen_settings.h"
 #include "graphics/draw/draw_setters.h"
@@ -20,8 +22,10 @@
 #include "graphics/text/font_handles.h"
 #include "graphics/text/font_record.h"
 #include "graphics/text/font_system.h"
+#include "graphics/text/glyph_cache.h"
 #include "graphics/text/onscreen_log.h"
 #include "picture_compare.h"
+#include "softrender/softrender.h"
 #include "spine_support.h"
 #include "velvane.h"
 
@@ -62,10 +66,11 @@ struct Scene {
   PictureTolerance between;  // device against software
 };
 
-// Keyed fonts draw whole pixels of one colour on both paths; grey ones
-// blend with the device's own rounding.
+// Keyed fonts draw whole pixels of one colour on both paths. Grey cells
+// differ by up to a sixteenth of full alpha: the texture cache holds level
+// x 16 - 1, the memory cache (level - 1) x 16.
 const PictureTolerance kExact = {0, 0};
-const PictureTolerance kBlended = {12, 0};
+const PictureTolerance kBlended = {16, 0};
 
 std::vector<Scene> Scenes() {
   return {
@@ -113,7 +118,11 @@ void ClearToBackdrop(void) {
   SetDrawClipRect(0, 0, 640, 480);
   SetBlendModeAndParam(0, 255);
   SetDrawBrightness(255, 255, 255);
-  DrawFilledBox(0, 0, 640, 480, Color(kBackdrop));
+  if (IsHardwareRenderingActive()) {
+    DrawFilledBox(0, 0, 640, 480, Color(kBackdrop));
+  } else {
+    MemImgFillRect(GetSoftwareScreenImage(), NULL, Color(kBackdrop));
+  }
 }
 
 std::vector<uint32_t> Shot(void) {
@@ -289,6 +298,71 @@ TEST_F(TextGraphsTest, OnScreenLogLinesAreWhiteWithABlackEdgeOneFontSizeApart) {
   // Shut-down deleted it.
   EXPECT_EQ(0, IsFontHandleValid(remade));
   EXPECT_EQ(-1, GetOnScreenLogFont());
+}
+
+// Timing, run by hand (--gtest_also_run_disabled_tests): a 64-character
+// line through the text code against the same rectangle draws from the
+// cache graphs made directly, for each font type; each timed run ends in a
+// back-buffer read so the device has finished.
+struct PlacedCell {
+  int x, y, cellX, cellY, width, height;
+};
+
+double Seconds(const std::function<void()> &round, int rounds) {
+  LARGE_INTEGER start, end, frequency;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  for (int i = 0; i < rounds; i++) round();
+  Shot();
+  QueryPerformanceCounter(&end);
+  return static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+}
+
+TEST_F(TextGraphsTest, DISABLED_GlyphsPerSecondAgainstPlainRectangleDraws) {
+  ASSERT_EQ(0, StartOnPath(1));
+  std::string line;
+  for (int i = 0; i < 64; i++) line += static_cast<char>('!' + (i * 7) % 90);
+  const int rounds = 300;
+  const int white = Color(0xFFFFFF), black = Color(0);
+  for (int type = 0; type < 4; type++) {
+    const int handle = CreateFontToHandle(NULL, 16, -1, type, 1, -1, 0, -1, -1);
+    const FontRecord *font = GetFontRecord(handle);
+    ASSERT_NE(nullptr, font);
+    ClearToBackdrop();
+    DrawTextWithFont(0, 100, line.c_str(), white, handle, black, 0);
+    std::vector<PlacedCell> cells;
+    int pen = 0;
+    for (char c : line) {
+      const unsigned char key[3] = {static_cast<unsigned char>(c), 0, 0};
+      const GlyphSlot *slot = FindCachedGlyph(font, key);
+      ASSERT_NE(nullptr, slot);
+      PlacedCell cell = {pen + slot->originX, 100 + slot->top, 0, 0, slot->width, slot->height};
+      CachedCellPosition(font, slot->cellIndex, &cell.cellX, &cell.cellY);
+      if (cell.width) cells.push_back(cell);
+      pen += slot->advance + font->spacing;
+    }
+    const double text = Seconds(
+        [&] { DrawTextWithFont(0, 100, line.c_str(), white, handle, black, 0); }, rounds);
+    const double plain = Seconds(
+        [&] {
+          for (const PlacedCell &cell : cells) {
+            if (font->edgeCacheGraph != -1) {
+              SetDrawBrightness(0, 0, 0);
+              DrawRectGraph(cell.x, cell.y, cell.cellX, cell.cellY, cell.width, cell.height,
+                            font->edgeCacheGraph, 1, 0);
+            }
+            SetDrawBrightness(255, 255, 255);
+            DrawRectGraph(cell.x, cell.y, cell.cellX, cell.cellY, cell.width, cell.height,
+                          font->cacheGraph, 1, 0);
+          }
+        },
+        rounds);
+    const double glyphs = 64.0 * rounds;
+    printf("type %d: text %.0f glyphs/s, plain rectangle draws %.0f glyphs/s, ratio %.2f\n", type,
+           glyphs / text, glyphs / plain, plain / text);
+    DeleteFontHandle(handle);
+  }
+  EndFrameworkInMode();
 }
 
 }  // namespace
