@@ -10,6 +10,16 @@ struct GlyphSourceState {
 
 GlyphSourceState g_glyphSource = {NULL};
 
+int OpenNothing(const GlyphFontRequest *, GlyphFont **, GlyphFontMetrics *) {
+  return GLYPH_OPEN_NO_FONT;
+}
+
+int GetNothing(GlyphFont *, unsigned, int, GlyphImage *) { return -1; }
+
+void CloseNothing(GlyphFont *) {}
+
+const GlyphSource kNoFonts = {OpenNothing, GetNothing, CloseNothing};
+
 }  // namespace
 
 const GlyphSource *GetGlyphSource(void) {
@@ -17,3 +27,5 @@ const GlyphSource *GetGlyphSource(void) {
 }
 
 void SetGlyphSource(const GlyphSource *source) { g_glyphSource.installed = source; }
+
+const GlyphSource *NoFontsGlyphSource(void) { return &kNoFonts; }

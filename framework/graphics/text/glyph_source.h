@@ -61,5 +61,7 @@ const GlyphSource *PlatformGlyphSource(void);
 // The source fonts are made from; installing null puts the platform's back.
 const GlyphSource *GetGlyphSource(void);
 void SetGlyphSource(const GlyphSource *source);
+// A source that opens no font.
+const GlyphSource *NoFontsGlyphSource(void);
 
 #endif  // VELVANE_GRAPHICS_GLYPH_SOURCE_H

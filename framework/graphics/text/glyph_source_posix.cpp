@@ -2,18 +2,4 @@
 // test installs a source.
 #include "graphics/text/glyph_source.h"
 
-namespace {
-
-int OpenNothing(const GlyphFontRequest *, GlyphFont **, GlyphFontMetrics *) {
-  return GLYPH_OPEN_NO_FONT;
-}
-
-int GetNothing(GlyphFont *, unsigned, int, GlyphImage *) { return -1; }
-
-void CloseNothing(GlyphFont *) {}
-
-const GlyphSource kNoFonts = {OpenNothing, GetNothing, CloseNothing};
-
-}  // namespace
-
-const GlyphSource *PlatformGlyphSource(void) { return &kNoFonts; }
+const GlyphSource *PlatformGlyphSource(void) { return NoFontsGlyphSource(); }
