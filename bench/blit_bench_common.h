@@ -180,7 +180,7 @@ inline void ImportWithRunTable(BenchImage *scene, BenchImage *image) {
   color.pitch = scene->pitch();
   color.pixels = scene->pixels();
   if (MemImgBlitFromBaseImage(&color, nullptr, image->get(), 0, 0, color.width, color.height, 0, 0,
-                              1) < 0 ||
+                              1, 0) < 0 ||
       !image->get()->base->runTableValid) {
     fprintf(stderr, "import without run table\n");
     abort();

@@ -112,7 +112,7 @@ int main() {
   MEMIMG *target = &GetGraphRecord(handle)->memImage;
   Report("software transfer", MedianSeconds([&] { RemakeGraphFromBaseImage(&image, handle); }),
          "MemImgBlitFromBaseImage", MedianSeconds([&] {
-           MemImgBlitFromBaseImage(&image, nullptr, target, 0, 0, kSide, kSide, 0, 0, 1);
+           MemImgBlitFromBaseImage(&image, nullptr, target, 0, 0, kSide, kSide, 0, 0, 1, 0);
          }),
          0.0);
   DeleteGraphHandle(handle);

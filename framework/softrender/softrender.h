@@ -35,10 +35,12 @@ const PixelFormat *MemImgGetPixelFormat(int formatCode, int alphaFlag, int palet
 int MemImgBlit(MEMIMG *dest, const MEMIMG *source, const Rect *srcRect, int x, int y);
 // Brings a rectangle of a base image (with an optional alpha image) into
 // dest in its format; rebuilds palette, alpha plane and run table on a full
-// import. Negative on failure.
+// import. With transparent set, an alpha image made from a colour without
+// alpha gets alpha 0 where the colour is keyColor (0x00RRGGBB). Negative on
+// failure.
 int MemImgBlitFromBaseImage(const BASEIMAGE *color, const BASEIMAGE *alpha, MEMIMG *dest,
                             int srcX, int srcY, int width, int height, int destX, int destY,
-                            int transparent);
+                            int transparent, uint32_t keyColor);
 // Sets every pixel of the rectangle (null: the whole view), clipped to the
 // image, to the raw value.
 void MemImgFillRect(MEMIMG *image, const Rect *rect, uint32_t value);

@@ -8,6 +8,7 @@
 #include "graphics/device/direct3d_state.h"
 #include "graphics/device/screen_settings.h"
 #include "graphics/draw/camera.h"
+#include "graphics/draw/draw_target.h"
 #include "graphics/graphs/graph_formats.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
@@ -66,10 +67,11 @@ int LockCopy(GfxDevice *device, GfxSurface *surface, int format, const Rect *r,
 int LockHardware(const Rect *r, BASEIMAGE *out) {
   GfxDevice *device = StateDevice();
   if (!device) return -1;
-  GfxSurface *surface = g_d3d.subBackBuffer ? g_d3d.subBackBuffer : g_d3d.backBuffer;
+  GfxSurface *surface = GetDrawTargetSurface();
+  if (!surface) return -1;
   const int format = device->SurfaceFormat(surface);
   const PixelFormat *pixelFormat = GetD3DFormatPixelFormat(format);
-  if (!surface || !pixelFormat) return -1;
+  if (!pixelFormat) return -1;
   GfxLocked locked;
   // The path the lock test chose first, the other when it fails.
   const bool directFirst = g_d3d.backBufferLock != 0;
@@ -87,12 +89,12 @@ int LockHardware(const Rect *r, BASEIMAGE *out) {
 }
 
 int LockSoftware(const Rect *r, BASEIMAGE *out) {
-  MEMIMG *screen = GetSoftwareScreenImage();
-  if (!screen || !screen->base) return -1;
-  const PixelFormat *format = screen->base->format;
+  MEMIMG *target = GetSoftwareDrawTargetImage();
+  if (!target || !target->base || !target->pixels) return -1;
+  const PixelFormat *format = target->base->format;
   out->format = *format;
-  out->pitch = screen->base->pitch;
-  out->pixels = screen->pixels + static_cast<ptrdiff_t>(r->top) * screen->base->pitch +
+  out->pitch = target->base->pitch;
+  out->pixels = target->pixels + static_cast<ptrdiff_t>(r->top) * target->base->pitch +
                 static_cast<ptrdiff_t>(r->left) * format->bytesPerPixel;
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <stddef.h>
 
 #include "core/app/framework_lifecycle.h"
+#include "graphics/device/direct3d_init.h"
 #include "graphics/device/direct3d_state.h"
 #include "graphics/device/graphics_system.h"
 #include "graphics/device/mask_screen.h"
@@ -10,6 +11,8 @@
 #include "graphics/draw/camera.h"
 #include "graphics/draw/draw_settings.h"
 #include "graphics/draw/present.h"
+#include "graphics/graphs/graph_handles.h"
+#include "graphics/graphs/graph_records.h"
 #include "graphics/state/blend_states.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
@@ -22,7 +25,21 @@ const float kSixtyDegrees = 1.0471976f;
 // -3 and -5 name the back buffer's surface, and its size, as well.
 bool IsScreenTarget(int target) { return target >= -5 && target <= -2; }
 
-void PointDeviceAtScreen(void) {
+// The graph a target value names when it is one made to be drawn into.
+const GraphRecord *DrawableGraph(int target) {
+  const GraphRecord *graph = GetGraphRecord(target);
+  if (!graph || !graph->image || !graph->image->drawTarget) return NULL;
+  return graph;
+}
+
+// A draw-target graph has one texture, so its first entry is all of it.
+GfxSurface *TargetGraphSurface(const GraphRecord *graph) {
+  const SharedGraphImage *image = graph ? graph->image : NULL;
+  if (!image || !image->hardware || image->entryCount < 1) return NULL;
+  return image->entries[0].surface;
+}
+
+void PointDeviceAt(GfxSurface *graphSurface) {
   GfxDevice *device = StateDevice();
   if (!device) return;
   RenderStateCache &cache = g_stateCache;
@@ -32,7 +49,11 @@ void PointDeviceAtScreen(void) {
     SetPendingTexture(NULL);
     cache.blendPending = 1;
   }
-  SetDeviceRenderTarget(g_d3d.subBackBuffer ? g_d3d.subBackBuffer : g_d3d.backBuffer);
+  if (graphSurface) {
+    SetDeviceRenderTarget(graphSurface);
+  } else {
+    SetDeviceRenderTarget(g_d3d.subBackBuffer ? g_d3d.subBackBuffer : g_d3d.backBuffer);
+  }
 }
 
 void ArmTimer(int on) {
@@ -65,17 +86,37 @@ void SetTwoDimensionalCamera(int width, int height) {
 }  // namespace
 
 void GetDrawTargetSize(int *width, int *height) {
-  *width = GetScreenWidthSetting();
-  *height = GetScreenHeightSetting();
+  // A target graph deleted while selected leaves nothing to draw into.
+  if (GetGraphHandleSize(g_drawSettings.drawTarget, width, height) < 0) *width = *height = 0;
+}
+
+GfxSurface *GetDrawTargetSurface(void) {
+  const int target = g_drawSettings.drawTarget;
+  if (!IsScreenTarget(target)) return TargetGraphSurface(DrawableGraph(target));
+  return g_d3d.subBackBuffer ? g_d3d.subBackBuffer : g_d3d.backBuffer;
+}
+
+MEMIMG *GetSoftwareDrawTargetImage(void) {
+  const int target = g_drawSettings.drawTarget;
+  if (IsScreenTarget(target)) return GetSoftwareScreenImage();
+  GraphRecord *graph = GetGraphRecord(target);
+  return graph && graph->image ? &graph->memImage : NULL;
 }
 
 int SetDrawTarget(int target) {
-  if (!IsGraphicsStarted() || !IsScreenTarget(target)) return -1;
+  if (!IsGraphicsStarted()) return -1;
   WaitWhileInactive();
+  const GraphRecord *graph = IsScreenTarget(target) ? NULL : DrawableGraph(target);
+  if (!IsScreenTarget(target) && !graph) return -1;
+  GfxSurface *graphSurface = NULL;
+  if (graph && IsHardwareRenderingActive()) {
+    graphSurface = TargetGraphSurface(graph);
+    if (!graphSurface) return -1;
+  }
   const int maskOn = GetMaskEnabled();
   SetMaskEnabled(0);
   DrawSettings &s = g_drawSettings;
-  if (IsHardwareRenderingActive()) PointDeviceAtScreen();
+  if (IsHardwareRenderingActive()) PointDeviceAt(graphSurface);
   s.drawTarget = target;
   if (target == DRAW_TARGET_FRONT) ArmTimer(1);
   int width = 0, height = 0;
@@ -99,7 +140,7 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2) {
   DrawSettings &s = g_drawSettings;
   if (s.resetting) return 0;
   s.clipRequest = Rect{x1, y1, x2, y2};
-  if (!IsScreenTarget(s.drawTarget)) return -1;
+  if (!IsScreenTarget(s.drawTarget) && !DrawableGraph(s.drawTarget)) return -1;
   int width = 0, height = 0;
   GetDrawTargetSize(&width, &height);
   if (x1 > x2) {

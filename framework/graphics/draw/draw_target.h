@@ -11,10 +11,20 @@ enum {
   DRAW_TARGET_TIMER_MS = 32
 };
 
-// 0, or -1 before graphics start-up and for a value that is no target.
+struct GfxSurface;
+struct MEMIMG;
+
+// 0, or -1 before graphics start-up, for a graph not made as a draw target
+// and for a value that is neither a live graph nor -2 to -5.
 int SetDrawTarget(int target);
 // The current draw target.
 int GetDrawTarget(void);
+// Hardware: the surface the target stands for (a target graph's texture,
+// else the sub back buffer or the back buffer); null when there is none.
+GfxSurface *GetDrawTargetSurface(void);
+// Software: the image drawing goes to (the target graph's view, else the
+// screen image); null when there is none.
+MEMIMG *GetSoftwareDrawTargetImage(void);
 // Restricts drawing to the rectangle (right and bottom exclusive, put in
 // order and clamped to the target); an empty one suppresses drawing. 0, or
 // -1 when the draw target is no screen or graph or (hardware) there is no

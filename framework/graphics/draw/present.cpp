@@ -13,6 +13,7 @@
 #include "graphics/draw/draw_settings.h"
 #include "graphics/draw/draw_target.h"
 #include "graphics/state/render_state_cache.h"
+#include "graphics/text/onscreen_log.h"
 #include "graphics/state/vertex_batch.h"
 #include "softrender/softrender.h"
 
@@ -182,6 +183,7 @@ int PresentScreenRect(const Rect *dirty) {
   if (IsGraphicsDeviceLost()) return -1;
   Rect mapped = {0, 0, 0, 0};
   if (dirty && MapDirtyRect(dirty, &mapped) < 0) return -1;
+  if (IsLogShownOnScreen()) DrawWithPlainSettings(DrawOnScreenLog);
   if (device->IsLayeredWindow()) {
     if (IsHardwareRenderingActive()) {
       FlushVertexBatch();

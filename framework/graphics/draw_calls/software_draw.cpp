@@ -7,6 +7,7 @@
 
 #include "graphics/device/direct3d_init.h"
 #include "graphics/draw/draw_settings.h"
+#include "graphics/draw/draw_target.h"
 #include "graphics/draw_calls/draw_paths.h"
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/graphs/graph_records.h"
@@ -26,12 +27,7 @@ void DrawTriangle(MEMIMG *target, const GraphRecord *graph, const int corners[12
 
 int FitsInt(double value) { return isfinite(value) && value > INT_MIN && value < INT_MAX; }
 
-MEMIMG *SoftwareDrawTargetImage(void) {
-  const int target = g_drawSettings.drawTarget;
-  if (target < 0) return GetSoftwareScreenImage();
-  GraphRecord *graph = GetGraphRecord(target);
-  return graph ? &graph->memImage : NULL;
-}
+MEMIMG *SoftwareDrawTargetImage(void) { return GetSoftwareDrawTargetImage(); }
 
 int SoftwareDrawGraph(const GraphRecord *graph, int x, int y, int transparent) {
   MEMIMG *target = SoftwareDrawTargetImage();

@@ -8,6 +8,7 @@
 #include "core/debug/memory.h"
 #include "graphics/device/graphics_system.h"
 #include "graphics/device/screen_settings.h"
+#include "graphics/draw/draw_target.h"
 #include "graphics/graphs/graph_images.h"
 #include "graphics/graphs/graph_records.h"
 #include "softrender/softrender.h"
@@ -110,6 +111,8 @@ int GetGraphHandleSize(int handle, int *width, int *height) {
 int DeleteGraphHandle(int handle) {
   GraphRecord *graph = GetGraphRecord(handle);
   if (!graph) return -1;
+  // The device must not keep drawing into a texture about to go.
+  if (handle == GetDrawTarget()) SetDrawTarget(DRAW_TARGET_BACK);
   if (graph->movieHandle != -1) DeleteMovieHandle(graph->movieHandle);
   if (MemImgIsValid(&graph->memImage)) MemImgRelease(&graph->memImage);
   if (graph->image) ReleaseSharedGraphImage(graph->image);

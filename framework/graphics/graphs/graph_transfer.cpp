@@ -300,8 +300,8 @@ int TransferToMemImg(const Transfer &t, GraphRecord *graph, int imageCoordinates
   src.bottom = Min(src.bottom, src.top + target->height - y);
   if (src.right <= src.left || src.bottom <= src.top) return 0;
   if (MemImgBlitFromBaseImage(t.color, t.alpha, target, src.left, src.top,
-                              src.right - src.left, src.bottom - src.top, x, y,
-                              t.colorKey) < 0) {
+                              src.right - src.left, src.bottom - src.top, x, y, t.colorKey,
+                              static_cast<uint32_t>(image->colorKey)) < 0) {
     return -1;
   }
   if (image->palette && t.color->format.bytesPerPixel == 1) {

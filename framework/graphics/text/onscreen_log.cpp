@@ -66,6 +66,8 @@ int DrawOnScreenLog(void) {
 
 int IsLogShownOnScreen(void) { return g_screenLog.shown; }
 
+void SetLogShownOnScreen(int shown) { g_screenLog.shown = shown ? 1 : 0; }
+
 int EndOnScreenLog(void) {
   if (!g_screenLog.initialised) return 0;
   if (!g_screenLog.fontPending) DeleteFontHandle(g_screenLog.fontHandle);

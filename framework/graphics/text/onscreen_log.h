@@ -13,6 +13,8 @@ int PrepareOnScreenLogFont(void);
 int DrawOnScreenLog(void);
 // 1 while the log is to be drawn over the picture.
 int IsLogShownOnScreen(void);
+// Turns drawing the log over every presented picture on (1) or off (0).
+void SetLogShownOnScreen(int shown);
 // Drops its font and marks it uninitialised (framework shut-down); 0.
 int EndOnScreenLog(void);
 // Puts text (cut to the line's size) into a line of the store.

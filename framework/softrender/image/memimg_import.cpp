@@ -117,7 +117,7 @@ void RebuildPlanes(MEMIMG *view) {
 }
 
 int ConvertInto(const BASEIMAGE *color, const BASEIMAGE *alpha, MEMIMG *dest, const Rect *rect,
-                int destX, int destY, int transparent) {
+                int destX, int destY, int transparent, uint32_t keyColor) {
   const MemImgBase *base = dest->base;
   if (IsSingleChannel(base)) {
     return BlitWithFormatConversion(dest->pixels, base->pitch, base->format, color->pixels,
@@ -127,20 +127,19 @@ int ConvertInto(const BASEIMAGE *color, const BASEIMAGE *alpha, MEMIMG *dest, co
   return BlitWithFormatConversion(dest->pixels, base->pitch, base->format, color->pixels,
                                   color->pitch, &color->format, alpha ? alpha->pixels : nullptr,
                                   alpha ? alpha->pitch : 0, alpha ? &alpha->format : nullptr,
-                                  destX, destY, rect, 0, transparent, base->colorKey, 0, 0, 0, 0,
-                                  0);
+                                  destX, destY, rect, 0, transparent, keyColor, 0, 0, 0, 0, 0);
 }
 
 }  // namespace
 
 int MemImgBlitFromBaseImage(const BASEIMAGE *color, const BASEIMAGE *alpha, MEMIMG *dest,
                             int srcX, int srcY, int width, int height, int destX, int destY,
-                            int transparent) {
+                            int transparent, uint32_t keyColor) {
   if (!ImportFits(color, alpha, dest, srcX, srcY, width, height, destX, destY)) return -1;
   MemImgBase *base = dest->base;
   const Rect rect = {srcX, srcY, srcX + width, srcY + height};
   // Every branch reports a failed conversion, the single-channel one too.
-  const int result = ConvertInto(color, alpha, dest, &rect, destX, destY, transparent);
+  const int result = ConvertInto(color, alpha, dest, &rect, destX, destY, transparent, keyColor);
   if (result < 0) return result;
   if (!IsSingleChannel(base) && !alpha && base->paletteFlag) base->paletteEntryCount = result + 1;
   if (base->paletteFlag) ConvertPalette(color, base);

@@ -6,6 +6,7 @@
 #include "graphics/graphs/graph_fixture.h"
 #include "graphics/graphs/graph_load.h"
 #include "graphics/graphs/graph_transfer.h"
+#include "graphics/images/base_image.h"
 #include "softrender/softrender.h"
 #include "sound/core/sound_services.h"
 
@@ -187,6 +188,37 @@ TEST_F(GraphSoftwareTest, PaletteKeyIsTheEntryTheHardwareKeys) {
     EXPECT_EQ(1, GetGraphRecord(handle)->image->palette);
     EXPECT_EQ(static_cast<uint32_t>(c.expected), GetGraphRecord(handle)->memImage.base->colorKey);
     FreeBaseImage(&image);
+  }
+}
+
+// The key is kept as 0x00RRGGBB for the conversion; the image's packed key
+// (a screen pixel value) would miss the keyed pixels.
+TEST_F(GraphSoftwareTest, AnAlphaGraphHidesTheKeyOfAnImageWithoutAlpha) {
+  for (int bits : {32, 16}) {
+    SCOPED_TRACE(bits);
+    Start(0, 0, 1, bits);
+    SetDrawTargetGraphAlpha(1);
+    g_drawSettings.makeDrawTargetGraphs = 1;
+    const int handle = CreateEmptyGraph(2, 1);
+    g_drawSettings.makeDrawTargetGraphs = 0;
+    SetDrawTargetGraphAlpha(0);
+    ASSERT_NE(-1, handle);
+    ASSERT_TRUE(GetGraphRecord(handle)->memImage.base->alphaFlag);
+    BASEIMAGE image = MakeImage(2, 1, false, [](int x, int) {
+      return x == 0 ? 0xFFFF00FFu : 0xFF00FF00u;
+    });
+    ASSERT_EQ(0, ReloadGraphFromBaseImages(&image, nullptr, 0, 0, handle, 0, nullptr));
+    int alpha[2];
+    for (int x = 0; x < 2; x++) {
+      const MEMIMG &view = GetGraphRecord(handle)->memImage;
+      const int bytes = view.base->format->bytesPerPixel;
+      UnpackPixelColor(view.base->format, ReadRawPixel(view.pixels + x * bytes, bytes), nullptr,
+                       nullptr, nullptr, &alpha[x]);
+    }
+    EXPECT_EQ(0, alpha[0]);
+    EXPECT_EQ(255, alpha[1]);
+    FreeBaseImage(&image);
+    DeleteGraphHandle(handle);
   }
 }
 

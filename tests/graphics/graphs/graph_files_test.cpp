@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include "graphics/graphs/graph_create.h"
 #include "graphics/graphs/graph_fixture.h"
 #include "graphics/graphs/graph_load.h"
+#include "core/files/file_access.h"
 #include "graphics/images/image_fixtures.h"
 
 namespace {
@@ -26,6 +28,19 @@ class GraphFilesTest : public GraphFixture {
 };
 
 uint32_t Rgb(uint32_t v) { return v & 0xFFFFFF; }
+
+// Opens of each test picture, counted under the file functions in use.
+struct OpenCounter {
+  static FileAccessFunctions inner;
+  static int first, second;
+  static FileHandle Open(const char *path, int useCache, int reserved, int async) {
+    if (strstr(path, "graph_restore_first.png")) first++;
+    if (strstr(path, "graph_restore_second.png")) second++;
+    return inner.open(path, useCache, reserved, async);
+  }
+};
+FileAccessFunctions OpenCounter::inner;
+int OpenCounter::first, OpenCounter::second;
 
 TEST_F(GraphFilesTest, FilesAndMemoryMakeGraphs) {
   const Bytes png = MakeSolidRgbPng(20, 10, 0x12, 0x34, 0x56);
@@ -108,6 +123,36 @@ TEST_F(GraphFilesTest, RestoreRefillsGraphsFromTheirFilesAndClearsTheOthers) {
   ASSERT_EQ(0, RestoreAllGraphs());
   EXPECT_TRUE(Logged("がロードできませんでした"));
   FreeBaseImage(&image);
+}
+
+// Graphs of one file next to each other in the table share one load; a
+// graph of another file in between makes the next one load again.
+TEST_F(GraphFilesTest, RestoreLoadsEachRunOfOneFileOnce) {
+  WriteFile("graph_restore_first.png", MakeSolidRgbPng(16, 8, 0x11, 0x22, 0x33));
+  WriteFile("graph_restore_second.png", MakeSolidRgbPng(8, 8, 0x44, 0x55, 0x66));
+  const int whole = LoadGraphFromFile("graph_restore_first.png", 0);
+  int cells[2];
+  ASSERT_EQ(0, LoadDividedGraph("graph_restore_first.png", 2, 2, 1, 8, 8, cells, 0));
+  const int other = LoadGraphFromFile("graph_restore_second.png", 0);
+  const int again = LoadGraphFromFile("graph_restore_first.png", 0);
+  ASSERT_NE(-1, other);
+  ASSERT_NE(-1, again);
+  ASSERT_EQ(0, ReleaseAllGraphTextures());
+  ASSERT_EQ(0, CreateAllGraphTextures());
+  OpenCounter::inner = *GetFileAccessFunctions();
+  FileAccessFunctions counting = OpenCounter::inner;
+  counting.open = OpenCounter::Open;
+  OpenCounter::first = OpenCounter::second = 0;
+  SelectStreamFunctions(&counting);
+  const int restored = RestoreAllGraphs();
+  SelectStreamFunctions(&OpenCounter::inner);
+  ASSERT_EQ(0, restored);
+  EXPECT_EQ(2, OpenCounter::first);
+  EXPECT_EQ(1, OpenCounter::second);
+  EXPECT_EQ(0x112233u, Rgb(Texel(whole, 15, 7)));
+  EXPECT_EQ(0x112233u, Rgb(Texel(cells[1], 7, 7)));
+  EXPECT_EQ(0x445566u, Rgb(Texel(other, 7, 7)));
+  EXPECT_EQ(0x112233u, Rgb(Texel(again, 0, 0)));
 }
 
 }  // namespace

@@ -453,7 +453,7 @@ TEST_F(BlitPlainTest, ImportIntoASubImageLeavesTheBaseDrawnByKey) {
   ASSERT_EQ(0, CreateXrgb32BaseImage(2, 1, &color));
   WriteBaseImagePixel(&color, 0, 0, 0, 0, 0, 255);  // the key once converted
   WriteBaseImagePixel(&color, 1, 0, 255, 0, 0, 255);
-  ASSERT_GE(MemImgBlitFromBaseImage(&color, nullptr, &view, 0, 0, 2, 1, 0, 0, 0), 0);
+  ASSERT_GE(MemImgBlitFromBaseImage(&color, nullptr, &view, 0, 0, 2, 1, 0, 0, 0, 0), 0);
   FreeBaseImage(&color);
   MemImgRelease(&view);
   EXPECT_EQ(0, base.get()->base->runTableValid);
@@ -512,7 +512,7 @@ TEST_P(BlitPlainDrawIntoTest, TableDrawFollowsThePixelsDrawnAfterTheImport) {
   ASSERT_EQ(0, CreateXrgb32BaseImage(64, 2, &color));
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 64; ++x) WriteBaseImagePixel(&color, x, y, x < 32 ? 0 : 255, 0, 0, 255);
-  ASSERT_GE(MemImgBlitFromBaseImage(&color, nullptr, image.get(), 0, 0, 64, 2, 0, 0, 0), 0);
+  ASSERT_GE(MemImgBlitFromBaseImage(&color, nullptr, image.get(), 0, 0, 64, 2, 0, 0, 0, 0), 0);
   FreeBaseImage(&color);
   ASSERT_EQ(1, image.get()->base->runTableValid);
 

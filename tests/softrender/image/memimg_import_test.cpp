@@ -45,7 +45,7 @@ TEST_F(ImportTest, KeyedRowsGiveTransparentAndOpaqueRuns) {
   SetColor(0, 0, 0xFF00FF);
   SetColor(1, 0, 0x123456);
   SetColor(2, 0, 0xFF00FF);
-  EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 3, 1, 0, 0, 0), 0);
+  EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 3, 1, 0, 0, 0, 0), 0);
   EXPECT_EQ(0xF81Fu, DestPixel(0, 0));
   EXPECT_EQ(1, dest.base->runTableValid);
   EXPECT_EQ(0, dest.base->alphaPlaneValid);
@@ -57,7 +57,7 @@ TEST_F(ImportTest, LongRunsAreCutAtSixtyFourPixels) {
   memset(color.pixels, 0x33, static_cast<size_t>(color.pitch) * 2);
   SetColor(99, 1, 0);
   ASSERT_EQ(0, MemImgCreate(&dest, 100, 2, -1, 0, 1, 0, 0, 1, nullptr));
-  EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 100, 2, 0, 0, 0), 0);
+  EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 100, 2, 0, 0, 0, 0), 0);
   EXPECT_EQ((std::vector<uint8_t>{0x7F, 0x63, 0xC0}), RunRow(0));
   // The same layout is copied raw: the last pixel is the key 0.
   EXPECT_EQ((std::vector<uint8_t>{0x7F, 0x62, 0x00, 0xC0}), RunRow(1));
@@ -83,7 +83,7 @@ TEST_F(ImportTest, MeanRunLengthMarksShortRuns) {
     for (int x = 0; x < 32; ++x) SetColor(x, 0, 0x123456);
     for (int at : c.keyedAt)
       if (at >= 0) SetColor(at, 0, 0xFF00FF);
-    EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 32, 1, 0, 0, 0), 0);
+    EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 32, 1, 0, 0, 0, 0), 0);
     EXPECT_EQ(c.shortRuns, dest.base->runTableShortRuns) << c.keyedAt[0] << " " << c.keyedAt[1];
     MemImgRelease(&dest);
     FreeBaseImage(&color);
@@ -101,7 +101,7 @@ TEST_F(ImportTest, AlphaImagesGivePartialRunsAndAPremultipliedPlane) {
   for (int code = 0; code <= 1; ++code) {
     SCOPED_TRACE(code);
     ASSERT_EQ(0, MemImgCreate(&dest, 4, 1, -1, 0, code, 0, 1, 1, nullptr));
-    EXPECT_GE(MemImgBlitFromBaseImage(&color, &alpha, &dest, 0, 0, 4, 1, 0, 0, 0), 0);
+    EXPECT_GE(MemImgBlitFromBaseImage(&color, &alpha, &dest, 0, 0, 4, 1, 0, 0, 0, 0), 0);
     EXPECT_EQ((std::vector<uint8_t>{0x01, 0x80, 0x40, 0xC0}), RunRow(0));
     EXPECT_EQ(1, dest.base->alphaPlaneValid);
     const uint32_t plane = ReadRawPixel(dest.alpha + 8, 4);
@@ -131,7 +131,7 @@ TEST_F(ImportTest, PaletteImagesGetTheirPaletteAndEntryCount) {
   for (int code = 0; code <= 1; ++code) {
     SCOPED_TRACE(code);
     ASSERT_EQ(0, MemImgCreate(&dest, 4, 2, -1, 0, code, 1, 0, 1, nullptr));
-    EXPECT_EQ(17, MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 4, 2, 0, 0, 0));
+    EXPECT_EQ(17, MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 4, 2, 0, 0, 0, 0));
     EXPECT_EQ(18, dest.base->paletteEntryCount);
     EXPECT_EQ(17u, DestPixel(1, 0));
     const uint8_t *palette = static_cast<uint8_t *>(dest.base->palette);
@@ -152,10 +152,10 @@ TEST_F(ImportTest, PartialImportsClearTheFlagsAndBuildNothing) {
   ASSERT_EQ(0, CreateXrgb32BaseImage(20, 20, &color));
   memset(color.pixels, 0, static_cast<size_t>(color.pitch) * 20);
   ASSERT_EQ(0, MemImgCreate(&dest, 20, 20, -1, 0, 1, 0, 0, 1, nullptr));
-  ASSERT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 20, 20, 0, 0, 0), 0);
+  ASSERT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 20, 20, 0, 0, 0, 0), 0);
   EXPECT_EQ(1, dest.base->runTableValid);
   memset(dest.base->runTable, 0xEE, 25 * 20);
-  EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 10, 10, 5, 5, 0), 0);
+  EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 10, 10, 5, 5, 0, 0), 0);
   EXPECT_EQ(0, dest.base->runTableValid);
   EXPECT_EQ(0, dest.base->alphaPlaneValid);
   EXPECT_EQ(0xEE, dest.base->runTable[0]);
@@ -166,7 +166,7 @@ TEST_F(ImportTest, SingleChannelImagesTakeTheRedChannel) {
   SetColor(0, 0, 0x80FFFF);
   SetColor(1, 0, 0x20);
   ASSERT_EQ(0, MemImgCreate(&dest, 2, 1, -1, 0, 2, 0, 0, 1, nullptr));
-  EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 2, 1, 0, 0, 0), 0);
+  EXPECT_GE(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 2, 1, 0, 0, 0, 0), 0);
   EXPECT_EQ(0x80u, DestPixel(0, 0));
   EXPECT_EQ(0u, DestPixel(1, 0));
   EXPECT_EQ(nullptr, dest.base->runTable);
@@ -179,7 +179,7 @@ TEST_F(ImportTest, ConversionFailuresAreReportedOnEveryBranch) {
     SCOPED_TRACE(code);
     ASSERT_EQ(0, MemImgCreate(&dest, 2, 2, -1, 0, code, 0, 0, 1, nullptr));
     memset(dest.pixels, 0x5A, static_cast<size_t>(dest.base->pitch) * 2);
-    EXPECT_LT(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 2, 2, 0, 0, 0), 0);
+    EXPECT_LT(MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 2, 2, 0, 0, 0, 0), 0);
     EXPECT_EQ(0, dest.base->runTableValid);
     EXPECT_EQ(0x5A, dest.pixels[0]);
     MemImgRelease(&dest);
@@ -189,16 +189,16 @@ TEST_F(ImportTest, ConversionFailuresAreReportedOnEveryBranch) {
 TEST_F(ImportTest, RectanglesOutsideEitherImageAreRefused) {
   ASSERT_EQ(0, CreateXrgb32BaseImage(4, 4, &color));
   ASSERT_EQ(0, MemImgCreate(&dest, 4, 4, -1, 0, 1, 0, 0, 1, nullptr));
-  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &dest, 1, 0, 4, 4, 0, 0, 0));
-  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 4, 4, 0, 1, 0));
-  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &dest, -1, 0, 2, 2, 0, 0, 0));
-  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 0, 2, 0, 0, 0));
-  EXPECT_EQ(-1, MemImgBlitFromBaseImage(nullptr, nullptr, &dest, 0, 0, 1, 1, 0, 0, 0));
+  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &dest, 1, 0, 4, 4, 0, 0, 0, 0));
+  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 4, 4, 0, 1, 0, 0));
+  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &dest, -1, 0, 2, 2, 0, 0, 0, 0));
+  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &dest, 0, 0, 0, 2, 0, 0, 0, 0));
+  EXPECT_EQ(-1, MemImgBlitFromBaseImage(nullptr, nullptr, &dest, 0, 0, 1, 1, 0, 0, 0, 0));
   MEMIMG invalid = {};
-  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &invalid, 0, 0, 1, 1, 0, 0, 0));
+  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, nullptr, &invalid, 0, 0, 1, 1, 0, 0, 0, 0));
   BASEIMAGE small = {};
   ASSERT_EQ(0, CreateXrgb32BaseImage(2, 2, &small));
-  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, &small, &dest, 0, 0, 4, 4, 0, 0, 0));
+  EXPECT_EQ(-1, MemImgBlitFromBaseImage(&color, &small, &dest, 0, 0, 4, 4, 0, 0, 0, 0));
   FreeBaseImage(&small);
 }
 
