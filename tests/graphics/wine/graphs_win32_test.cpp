@@ -1,7 +1,8 @@
 // Graphs on the real device and on the software path: pictures made from
 // base images read back equal to the image (one texture, and several under
-// a small maximum texture size), and draw-target graphs filled and copied
-// from the screen read back through their render-target surface.
+// a small maximum texture size), draw-target graphs filled and copied
+// from the screen read back through their render-target surface, and a
+// graph selected as the draw target drawn into and read through the lock.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "graphics/device/direct3d_init.h"
 #include "graphics/device/graphics_system.h"
 #include "graphics/device/screen_settings.h"
+#include "graphics/draw/draw_screen_lock.h"
 #include "graphics/draw/draw_settings.h"
 #include "graphics/draw/draw_target.h"
 #include "graphics/graphs/graph_create.h"
@@ -187,6 +189,62 @@ TEST_P(GraphsTest, DrawTargetGraphAfterFillAndScreenCopy) {
     SetDeviceViewportRect(0, 0, 640, 480);
   }
   ASSERT_EQ(0, CopyDrawScreenToGraph(0, 100, 640, 148, handle));
+  ExpectPicture(handle, [&](int x, int) { return x < 320 ? left : right; });
+}
+
+// Drawing goes into the selected graph (wider than 512, so one texture must
+// hold it all) and the lock reads it back; the screen keeps its picture.
+TEST_P(GraphsTest, DrawingIntoATargetGraphReadsBackThroughTheLock) {
+  g_drawSettings.makeDrawTargetGraphs = 1;
+  const int handle = CreateEmptyGraph(640, 48);
+  g_drawSettings.makeDrawTargetGraphs = 0;
+  ASSERT_NE(-1, handle);
+  BASEIMAGE image = PatternImage(16, 16);
+  const int texture = MakeGraphFromBaseImage(&image);
+  FreeBaseImage(&image);
+  // Every software graph is an image drawing can go to.
+  if (!software) {
+    EXPECT_EQ(-1, SetDrawTarget(texture));
+  }
+  EXPECT_EQ(-1, SetDrawTarget(-1));
+  ASSERT_EQ(0, SetDrawTarget(handle));
+  ASSERT_EQ(handle, GetDrawTarget());
+  const uint32_t left = 0xFF2288EEu, right = 0xFFEE8822u;
+  if (software) {
+    MEMIMG *target = GetSoftwareDrawTargetImage();
+    ASSERT_EQ(&GetGraphRecord(handle)->memImage, target);
+    const PixelFormat *format = target->base->format;
+    const Rect leftHalf = {0, 0, 320, 48}, rightHalf = {320, 0, 640, 48};
+    MemImgFillRect(target, &leftHalf, PackColorToPixel(format, 0x22, 0x88, 0xEE, 255));
+    MemImgFillRect(target, &rightHalf, PackColorToPixel(format, 0xEE, 0x88, 0x22, 255));
+  } else {
+    GfxDevice *device = GetGfxDevice();
+    FlushVertexBatch();
+    EndDeviceScene();
+    ASSERT_EQ(0, device->Clear(GFX_CLEAR_TARGET, left, 1.0f));
+    const GfxViewport half = {320, 0, 320, 48, 0.0f, 1.0f};
+    ASSERT_EQ(0, SetDeviceViewport(&half));
+    ASSERT_EQ(0, device->Clear(GFX_CLEAR_TARGET, right, 1.0f));
+    ASSERT_EQ(0, SetDrawClipRect(0, 0, 640, 48));
+  }
+  const Rect past = {0, 0, 640, 49};
+  BASEIMAGE view;
+  EXPECT_EQ(-1, LockDrawScreenBuffer(&past, &view));
+  const Rect whole = {0, 0, 640, 48};
+  ASSERT_EQ(0, LockDrawScreenBuffer(&whole, &view));
+  EXPECT_EQ(640, view.width);
+  EXPECT_EQ(48, view.height);
+  int wrong = 0;
+  for (int y = 0; y < 48; y++) {
+    for (int x = 0; x < 640; x++) {
+      const uint8_t *p = static_cast<const uint8_t *>(view.pixels) + y * view.pitch +
+                         x * view.format.bytesPerPixel;
+      if (Rgb(&view.format, p) != Quantised(x < 320 ? left : right, &view.format)) wrong++;
+    }
+  }
+  UnlockDrawScreenBuffer();
+  EXPECT_EQ(0, wrong);
+  ASSERT_EQ(0, SetDrawTarget(-2));
   ExpectPicture(handle, [&](int x, int) { return x < 320 ? left : right; });
 }
 
