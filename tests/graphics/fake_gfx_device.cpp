@@ -16,6 +16,22 @@ std::string Format(const char *format, ...) {
   return text;
 }
 
+// The calls that go to the device object itself (not to the library, the
+// display or an object the device handed out).
+const std::set<std::string> &DeviceCallKinds(void) {
+  static const std::set<std::string> kinds = {
+      "BeginScene", "Clear", "ColorFill", "CreateDepthStencil", "CreateGraphTexture",
+      "CreateIndexBuffer", "CreateRenderTarget", "CreateShader", "CreateSystemSurface",
+      "CreateTexture", "CreateVertexBuffer", "CreateVolumeTexture", "DrawIndexedPrimitive",
+      "DrawIndexedPrimitiveUP", "DrawPrimitiveUP", "EndScene", "GetBackBuffer",
+      "GetRenderTargetData", "GetSwapChain", "LightEnable", "Present", "PresentRects",
+      "SetDepthStencil", "SetDialogBoxMode", "SetFVF", "SetIndices", "SetLight", "SetMaterial",
+      "SetNoShaders", "SetRenderState", "SetRenderTarget", "SetSamplerState", "SetScissorRect",
+      "SetStreamSource", "SetTexture", "SetTextureStageState", "SetTransform", "SetViewport",
+      "StretchRect", "UpdateSurface", "UpdateTexture", "UpdateVolumeTexture"};
+  return kinds;
+}
+
 }  // namespace
 
 GfxCaps FullGfxCaps(void) {
@@ -58,6 +74,9 @@ std::vector<std::string> FakeGfxDevice::CallsOf(const std::string &kind) const {
 
 bool FakeGfxDevice::Record(const std::string &kind, const std::string &args) {
   calls.push_back(args.empty() ? kind : kind + " " + args);
+  if (!device && DeviceCallKinds().count(kind)) {
+    if (!deviceLessCalls++) firstDeviceLessCall = calls.back();
+  }
   const int n = ++counts_[kind];
   if (failAll_.count(kind)) return true;
   auto found = failNth_.find(kind);

@@ -107,6 +107,10 @@ class FakeGfxDevice : public GfxDevice {
   // Calls that reached a buffer, texture or shader of a device already
   // released, or one already released itself.
   int staleUses = 0;
+  // Calls of the device itself made while no device exists (the real one
+  // would be called through a null pointer), and the first such call.
+  int deviceLessCalls = 0;
+  std::string firstDeviceLessCall;
   // Devices made so far; objects carry the number of their device.
   int deviceGeneration = 0;
   // The buffers and index format the last indexed draw used.

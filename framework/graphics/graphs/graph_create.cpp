@@ -104,7 +104,7 @@ int FillGraph(int handle, int r, int g, int b, int a) {
   if (!graph->image->drawTarget) return 0;
   const uint32_t argb = (static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(r) << 16) |
                         (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(b);
-  return FillDrawTargetPieces(GetGfxDevice(), graph, argb);
+  return FillDrawTargetPieces(StateDevice(), graph, argb);
 }
 
 int CopyDrawScreenToGraph(int x1, int y1, int x2, int y2, int handle) {

@@ -469,7 +469,8 @@ int BuildGraphPieces(int handle) {
 }
 
 int CreateGraphTextures(SharedGraphImage *image) {
-  GfxDevice *device = GetGfxDevice();
+  // A lost device (a rebuild that got none back) can make no texture.
+  GfxDevice *device = g_d3d.deviceMade ? GetGfxDevice() : NULL;
   const int format = g_d3d.table.formats[image->textureFormat];
   if (!device || format == 0) {
     return WriteLogLine(
