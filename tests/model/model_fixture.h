@@ -208,6 +208,17 @@ inline int MakeTestModel(ModelData **out = nullptr) {
   return handle;
 }
 
+// A new instance over a data handle; -1 when it cannot be made.
+inline int NewInstance(int dataHandle) {
+  const int handle = TakeModelInstanceSlot();
+  if (handle < 0) return -1;
+  if (BuildModelInstance(handle, dataHandle) < 0) {
+    DeleteModelInstance(handle);
+    return -1;
+  }
+  return handle;
+}
+
 // A started model system over a leak check: every test ends with the block
 // count it began with, tables included.
 class ModelSystemTest : public LeakCheckedTest {
@@ -221,16 +232,7 @@ class ModelSystemTest : public LeakCheckedTest {
     EXPECT_EQ(0, VLMEndModelSystem());
     LeakCheckedTest::TearDown();
   }
-  // A new instance over a data handle; -1 when it cannot be made.
-  static int NewInstance(int dataHandle) {
-    const int handle = TakeModelInstanceSlot();
-    if (handle < 0) return -1;
-    if (BuildModelInstance(handle, dataHandle) < 0) {
-      DeleteModelInstance(handle);
-      return -1;
-    }
-    return handle;
-  }
+  static int NewInstance(int dataHandle) { return model_fixture::NewInstance(dataHandle); }
 };
 
 }  // namespace model_fixture

@@ -178,3 +178,19 @@ int DrawFormattedText(int x, int y, int color, const char *format, ...) {
   RefreshDefaultFont();
   return DrawTextWithFont(x, y, text, color, GetDefaultFontHandle(), 0, 0);
 }
+
+void InitTextDrawRequest(TextDrawRequest *request, int x, int y, const char *text, uint32_t color,
+                         uint32_t edgeColor, int fontHandle, int vertical, GlyphDrawer drawer) {
+  memset(request, 0, sizeof *request);
+  request->draw = 1;
+  request->x = x;
+  request->y = y;
+  request->text = text;
+  request->color = color;
+  request->edgeColor = edgeColor;
+  request->clip = g_drawSettings.clipRect;
+  request->fontHandle = fontHandle;
+  request->length = -1;
+  request->vertical = vertical;
+  request->drawer = drawer;
+}

@@ -33,6 +33,10 @@ struct TextDrawRequest {
   GlyphDrawer drawer;
 };
 
+// A request that draws the whole of text at (x, y) with drawer, clipped to
+// the draw settings' clip; the path-specific fields are left zero.
+void InitTextDrawRequest(TextDrawRequest *request, int x, int y, const char *text, uint32_t color,
+                         uint32_t edgeColor, int fontHandle, int vertical, GlyphDrawer drawer);
 // Splits s (at most maxLength characters, -1 all) into three-byte entries
 // of list (room for every character) and renders the characters not yet
 // cached, each once, as many as the cache holds. 0, or -1 for a bad handle.

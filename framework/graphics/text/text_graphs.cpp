@@ -1,7 +1,6 @@
 // The graph path of string drawing: each glyph is a transparent rectangle
 // draw from the font's cache graphs, coloured through the draw brightness
 // (the cells are white); the edge cell goes first, under the glyph.
-#include <string.h>
 
 #include "graphics/draw/draw_settings.h"
 #include "graphics/draw/draw_setters.h"
@@ -79,18 +78,8 @@ int DrawTextGraphs(int x, int y, const char *text, uint32_t color, int fontHandl
                    uint32_t edgeColor, int vertical) {
   if (PrepareFontCacheGraph(fontHandle) < 0) return -1;
   TextDrawRequest request;
-  memset(&request, 0, sizeof request);
-  request.draw = 1;
-  request.x = x;
-  request.y = y;
-  request.text = text;
-  request.color = color;
-  request.edgeColor = edgeColor;
-  request.clip = g_drawSettings.clipRect;
-  request.fontHandle = fontHandle;
-  request.length = -1;
-  request.vertical = vertical;
-  request.drawer = DrawGlyphFromGraphs;
+  InitTextDrawRequest(&request, x, y, text, color, edgeColor, fontHandle, vertical,
+                      DrawGlyphFromGraphs);
   // The glyphs are drawn with no blend graph and their own brightness;
   // both go back afterwards.
   DrawSettings &s = g_drawSettings;

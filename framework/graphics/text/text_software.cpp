@@ -163,19 +163,9 @@ int DrawTextSoftware(int x, int y, const char *text, uint32_t color, int fontHan
   if (!font) return -1;
   if (!target) target = GetSoftwareScreenImage();
   TextDrawRequest request;
-  memset(&request, 0, sizeof request);
-  request.draw = 1;
-  request.x = x;
-  request.y = y;
-  request.text = text;
-  request.color = color;
-  request.edgeColor = edgeColor;
+  InitTextDrawRequest(&request, x, y, text, color, edgeColor, fontHandle, vertical,
+                      DrawGlyphToImage);
   request.target = target;
-  request.clip = g_drawSettings.clipRect;
-  request.fontHandle = fontHandle;
-  request.length = -1;
-  request.vertical = vertical;
-  request.drawer = DrawGlyphToImage;
   int size[2] = {0, 0};
   const int pen = MeasureText(&request, size);
   if (pen < 0 || !target) return pen;

@@ -9,26 +9,11 @@
 #include "graphics/device/direct3d_state.h"
 #include "graphics/device/screen_settings.h"
 #include "softrender/softrender.h"
+#include "picture_compare.h"
 #include "spine_support.h"
 #include "velvane.h"
 
 namespace {
-
-// HKCU\Software\Wine\AppDefaults\<this .exe>\Direct3D "renderer" = "no3d".
-void SwitchOffThreeD(void) {
-  char path[MAX_PATH];
-  GetModuleFileNameA(NULL, path, sizeof path);
-  std::string exe = path;
-  exe = exe.substr(exe.find_last_of("\\/") + 1);
-  const std::string key = "Software\\Wine\\AppDefaults\\" + exe + "\\Direct3D";
-  HKEY handle;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, NULL, 0,
-                                           KEY_SET_VALUE, NULL, &handle, NULL));
-  const char value[] = "no3d";
-  RegSetValueExA(handle, "renderer", 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
-                 sizeof value);
-  RegCloseKey(handle);
-}
 
 TEST(NoThreeD, SoftwareScreenRunsAndGoes) {
   EnterPrivateDirectory("graphics-no3d");

@@ -49,6 +49,10 @@ int StartFrameworkInMode(const FrameworkMode &mode);
 // Ends the framework and puts the start-up settings back to their defaults
 // (hardware, window mode, 640 x 480 x 16, no emulation, log on).
 void EndFrameworkInMode(void);
+// Makes Wine start this program's Direct3D without a 3-D renderer
+// (HKCU\Software\Wine\AppDefaults\<this .exe>\Direct3D "renderer" = "no3d"),
+// so device creation fails as on a machine without Direct3D.
+void SwitchOffThreeD(void);
 
 // A picture that owns its pixels; image views them.
 class Picture {

@@ -248,3 +248,18 @@ testing::AssertionResult PicturesMatch(const Picture &expected, const Picture &a
                                      << tolerance.maxDiffering << "), " << where
                                      << "; pictures in " << ProgramFolder();
 }
+
+void SwitchOffThreeD(void) {
+  char path[MAX_PATH];
+  GetModuleFileNameA(NULL, path, sizeof path);
+  std::string exe = path;
+  exe = exe.substr(exe.find_last_of("\\/") + 1);
+  const std::string key = "Software\\Wine\\AppDefaults\\" + exe + "\\Direct3D";
+  HKEY handle;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, NULL, 0,
+                                           KEY_SET_VALUE, NULL, &handle, NULL));
+  const char value[] = "no3d";
+  RegSetValueExA(handle, "renderer", 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
+                 sizeof value);
+  RegCloseKey(handle);
+}

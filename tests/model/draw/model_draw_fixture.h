@@ -49,15 +49,7 @@ class ModelDrawTest : public GfxFixture {
     if (dataOut) *dataOut = data;
     return handle;
   }
-  static int NewInstance(int dataHandle) {
-    const int handle = TakeModelInstanceSlot();
-    if (handle < 0) return -1;
-    if (BuildModelInstance(handle, dataHandle) < 0) {
-      DeleteModelInstance(handle);
-      return -1;
-    }
-    return handle;
-  }
+  static int NewInstance(int dataHandle) { return model_fixture::NewInstance(dataHandle); }
   std::vector<std::string> Calls(const std::string &kind) const { return device.CallsOf(kind); }
 
   GfxCaps caps;
