@@ -42,8 +42,9 @@ cmake --build --preset win64 -j "$jobs"
 # A fresh Wine prefix for this run only, under the build folder.
 export VELVANE_WINEPREFIX="$(pwd)/build/win64/wineprefix-$$"
 run_ctest win64 xvfb-run -a -s '-screen 0 1024x768x24' || failed=1
-# The main prefix and one per screen the graphics programs asked for.
-for prefix in "$VELVANE_WINEPREFIX" "$VELVANE_WINEPREFIX"-*x*x*; do
+# The main prefix, one per screen the graphics programs asked for, and the
+# end-to-end play's own.
+for prefix in "$VELVANE_WINEPREFIX" "$VELVANE_WINEPREFIX"-*x*x* "$VELVANE_WINEPREFIX"-e2e; do
   [[ -e "$prefix" || "$prefix" == "$VELVANE_WINEPREFIX" ]] || continue
   [[ "$prefix" == *.lock ]] && continue
   WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true

@@ -128,7 +128,11 @@ class Session:
         self.env = dict(os.environ, DISPLAY=display.name, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8",
                         VELVANE_TEST_TIMEOUT="600")
         # The prefix wine-run.sh makes and the Wine server waited for below.
-        prefix = prefix or os.environ.get("VELVANE_WINEPREFIX") or os.path.join(work, "wineprefix")
+        # A run's shared prefix gets a sibling of the game's own: one Wine
+        # server serving two X displays at once (this one and the other
+        # programs') can stall both.
+        shared = os.environ.get("VELVANE_WINEPREFIX")
+        prefix = prefix or (shared + "-e2e" if shared else os.path.join(work, "wineprefix"))
         self.env["VELVANE_WINEPREFIX"] = prefix
         self.env["WINEPREFIX"] = prefix
         self.game = subprocess.Popen([os.path.join(ROOT, "tools", "wine-run.sh"),
