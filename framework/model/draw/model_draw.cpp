@@ -40,10 +40,6 @@ enum {
   TOP_DISABLE_CODE = 1
 };
 
-bool IsToonMaterial(const ModelMaterial *material) {
-  return material->kind == MODEL_MATERIAL_TOON || material->kind == MODEL_MATERIAL_TOON_SHADED;
-}
-
 void SendFvf(GfxDevice *device, uint32_t fvf) {
   if (g_stateCache.fvf == fvf && !g_stateCache.force) return;
   device->SetFVF(fvf);

@@ -37,9 +37,6 @@ enum {
   PIXEL_SPECULAR_MAP = 864
 };
 
-bool IsToon(const ModelMaterial *material) {
-  return material->kind == MODEL_MATERIAL_TOON || material->kind == MODEL_MATERIAL_TOON_SHADED;
-}
 
 ColorF Scaled(ColorF colour, ColorF scale) {
   return ColorF{colour.r * scale.r, colour.g * scale.g, colour.b * scale.b, colour.a * scale.a};
@@ -161,7 +158,7 @@ void SetupMeshMaterial(int *vertexShader, int *pixelShader, MeshDrawState *state
   state->textured = surface.diffuseTexture.used ? 1 : 0;
   SetBlendFromMode(state, BlendModeOf(mesh));
 
-  const bool toon = IsToon(material);
+  const bool toon = IsToonMaterial(material);
   const bool shaders = IsVertexShaderUsable() && IsPixelShaderUsable();
   const bool vertexDiffuse = mesh->mesh->diffuseFromVertexColor != 0;
   const bool vertexSpecular = mesh->mesh->specularFromVertexColor != 0;
@@ -270,4 +267,8 @@ bool BuildListOutlineVertices(ModelTriangleList *list) {
   list->extraBuffer = array;
   list->extraBufferOwned = 1;
   return true;
+}
+
+bool IsToonMaterial(const ModelMaterial *material) {
+  return material->kind == MODEL_MATERIAL_TOON || material->kind == MODEL_MATERIAL_TOON_SHADED;
 }

@@ -39,6 +39,8 @@ void SetupMeshMaterial(int *vertexShader, int *pixelShader, MeshDrawState *state
 void SetupOutlineMaterial(MeshDrawState *state, const MeshInstance *mesh, float width);
 // The colour divided by its largest component; (1, 1, 1) for black and
 // for greys.
+// Whether the material is drawn as toon (plain or shaded).
+bool IsToonMaterial(const ModelMaterial *material);
 void ComputeColorRatio(float r, float g, float b, float *outR, float *outG, float *outB);
 
 // CPU vertex arrays: (sets + 4) x 16 bytes per vertex, the fixed layout
