@@ -11,6 +11,7 @@
 #include "graphics/graphs/graph_images.h"
 #include "graphics/graphs/graph_records.h"
 #include "graphics/graphs/graph_transfer.h"
+#include "graphics/images/base_image.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
 #include "softrender/softrender.h"
@@ -31,6 +32,38 @@ void BindSubGraph(GraphRecord *graph, const GraphRecord *source, int x, int y, i
   graph->y = source->y + y;
   graph->width = w < source->width - x ? w : source->width - x;
   graph->height = h < source->height - y ? h : source->height - y;
+}
+
+// A palette image stores indices: the colour becomes the index of the
+// image's own palette entry nearest to it (the shared format record carries
+// no palette of its own).
+uint32_t PackColorForMemImg(const MEMIMG &image, int r, int g, int b, int a) {
+  const MemImgBase *base = image.base;
+  if (!base->paletteFlag) return PackColorToPixel(base->format, r, g, b, a);
+  PixelFormat withPalette = *base->format;
+  const PixelFormat *entryFormat = MemImgGetPixelFormat(base->formatCode, 0, 0);
+  const int bytes = entryFormat->bytesPerPixel;
+  const uint8_t *entries = static_cast<const uint8_t *>(base->palette);
+  for (int i = 0; i < 256; i++) {
+    int er = 0, eg = 0, eb = 0;
+    UnpackPixelColor(entryFormat, ReadRawPixel(entries + i * bytes, bytes), &er, &eg, &eb, NULL);
+    withPalette.palette[i][0] = static_cast<uint8_t>(eb);
+    withPalette.palette[i][1] = static_cast<uint8_t>(eg);
+    withPalette.palette[i][2] = static_cast<uint8_t>(er);
+  }
+  return PackColorToPixel(&withPalette, r, g, b, a);
+}
+
+// The blended fill draws only on plain colour images; palette and alpha
+// images take the packed value as it is (the raw fill also forgets the run
+// table and alpha plane built from the old pixels).
+void FillSoftwareGraph(MEMIMG *view, int r, int g, int b, int a) {
+  const uint32_t value = PackColorForMemImg(*view, r, g, b, a);
+  if (view->base->paletteFlag || view->base->alphaFlag) {
+    MemImgFillRect(view, NULL, value);
+  } else {
+    MemImgFillRectBlended(view, NULL, static_cast<int>(value));
+  }
 }
 
 int FillDrawTargetPieces(GfxDevice *device, const GraphRecord *graph, uint32_t argb) {
@@ -97,8 +130,7 @@ int FillGraph(int handle, int r, int g, int b, int a) {
   b = Clamp255(b);
   a = Clamp255(a);
   if (!graph->image->hardware) {
-    const uint32_t value = PackColorToPixel(graph->memImage.base->format, r, g, b, a);
-    MemImgFillRectBlended(&graph->memImage, NULL, static_cast<int>(value));
+    FillSoftwareGraph(&graph->memImage, r, g, b, a);
     return 0;
   }
   if (!graph->image->drawTarget) return 0;

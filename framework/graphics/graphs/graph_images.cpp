@@ -260,6 +260,9 @@ int CreateEntryTextures(GfxDevice *device, const SharedGraphImage *image, int fo
     entry->videoTexture = NULL;
     return WriteLogLine("書き込み専用テクスチャの作成に失敗しました\n");
   }
+  // A draw target's pixels are made by the device and images reach it
+  // through a surface of their own: a system copy would never be read or
+  // kept current, so none is made although the byte says one is kept.
   if (image->systemMemoryCopy && !image->drawTarget) {
     GfxTextureDesc system = desc;
     system.usage = GFX_USAGE_DYNAMIC;

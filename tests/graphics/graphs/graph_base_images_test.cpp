@@ -222,6 +222,83 @@ TEST_F(GraphSoftwareTest, AnAlphaGraphHidesTheKeyOfAnImageWithoutAlpha) {
   }
 }
 
+// The raw pixel of a software graph at (x, y).
+uint32_t RawPixel(int handle, int x, int y) {
+  const MEMIMG &view = GetGraphRecord(handle)->memImage;
+  const int bytes = view.base->format->bytesPerPixel;
+  return ReadRawPixel(view.pixels + y * view.base->pitch + x * bytes, bytes);
+}
+
+// The graph drawn keyed (through its run table) onto a black image of the
+// screen's format; the raw pixel that lands at (x, y).
+uint32_t KeyedDrawPixel(int handle, int bits, int x, int y) {
+  MEMIMG target;
+  memset(&target, 0, sizeof target);
+  const int code = bits == 32 ? 1 : 0;
+  EXPECT_EQ(0, MemImgCreate(&target, 8, 8, -1, 0, code, 0, 0, 1, nullptr));
+  MemImgFillRect(&target, nullptr, 0);
+  MemImgDrawImage(&target, &GetGraphRecord(handle)->memImage, 0, 0, 1, nullptr);
+  const int bytes = target.base->format->bytesPerPixel;
+  const uint32_t value = ReadRawPixel(target.pixels + y * target.base->pitch + x * bytes, bytes);
+  const uint32_t unused = target.base->format->fillMask;
+  MemImgRelease(&target);
+  return value & ~unused;
+}
+
+// A screen pixel of the colour, without the unused top byte of 32 bits.
+uint32_t ScreenPixelOf(int bits, int r, int g, int b) {
+  const PixelFormat *format = MemImgGetPixelFormat(bits == 32 ? 1 : 0, 0, 0);
+  return PackColorToPixel(format, r, g, b, 255) & ~format->fillMask;
+}
+
+// Palette graphs take the index of their own nearest entry, alpha graphs the
+// packed colour with its alpha; a keyed draw afterwards shows the new pixels
+// rather than the run table of the old ones.
+TEST_F(GraphSoftwareTest, FillWritesPaletteAndAlphaGraphsAndTheirRunTablesFollow) {
+  for (int bits : {32, 16}) {
+    SCOPED_TRACE(bits);
+    Start(0, 0, 1, bits);
+    BASEIMAGE image;
+    memset(&image, 0, sizeof image);
+    PixelFormat format;
+    MakeGray8PixelFormat(&format);
+    const uint8_t magenta[3] = {255, 0, 255};
+    memcpy(format.palette[5], magenta, 3);
+    CreateBaseImageWithFormat(4, 4, &format, &image);
+    memset(image.pixels, 5, static_cast<size_t>(image.pitch) * 4);
+    const int palette = MakeGraphFromBaseImage(&image);
+    ASSERT_NE(-1, palette);
+    ASSERT_EQ(1, GetGraphRecord(palette)->image->palette);
+    EXPECT_EQ(0u, KeyedDrawPixel(palette, bits, 3, 3));
+    ASSERT_EQ(0, FillGraph(palette, 0x90, 0x90, 0x91, 255));
+    EXPECT_EQ(0x90u, RawPixel(palette, 3, 3));
+    EXPECT_EQ(ScreenPixelOf(bits, 0x90, 0x90, 0x90), KeyedDrawPixel(palette, bits, 3, 3));
+    ASSERT_EQ(0, FillGraph(palette, 250, 5, 255, 255));
+    EXPECT_EQ(5u, RawPixel(palette, 0, 0));
+    EXPECT_EQ(0u, KeyedDrawPixel(palette, bits, 0, 0));
+
+    SetDrawTargetGraphAlpha(1);
+    g_drawSettings.makeDrawTargetGraphs = 1;
+    const int alpha = CreateEmptyGraph(4, 4);
+    g_drawSettings.makeDrawTargetGraphs = 0;
+    SetDrawTargetGraphAlpha(0);
+    ASSERT_NE(-1, alpha);
+    // Keyed everywhere: the import leaves alpha 0 and a run table with no
+    // pixel to draw.
+    BASEIMAGE clear = MakeImage(4, 4, false, [](int, int) { return 0xFFFF00FFu; });
+    ASSERT_EQ(0, ReloadGraphFromBaseImages(&clear, nullptr, 0, 0, alpha, 0, nullptr));
+    EXPECT_EQ(0u, KeyedDrawPixel(alpha, bits, 2, 1));
+    ASSERT_EQ(0, FillGraph(alpha, 0x10, 0x20, 0x30, 255));
+    const PixelFormat *alphaFormat = GetGraphRecord(alpha)->memImage.base->format;
+    EXPECT_EQ(PackColorToPixel(alphaFormat, 0x10, 0x20, 0x30, 255), RawPixel(alpha, 2, 1));
+    EXPECT_EQ(ScreenPixelOf(bits, 0x10, 0x20, 0x30), KeyedDrawPixel(alpha, bits, 2, 1));
+    ASSERT_EQ(0, FillGraph(alpha, 0x10, 0x20, 0x30, 0));
+    EXPECT_EQ(0u, KeyedDrawPixel(alpha, bits, 2, 1));
+    FreeBaseImage(&image);
+    FreeBaseImage(&clear);
+  }
+}
+
 TEST_F(GraphSoftwareTest, FillBlendsOverTheGraph) {
   const int handle = CreateEmptyGraph(8, 8);
   ASSERT_EQ(0, FillGraph(handle, 10, 20, 30, 255));

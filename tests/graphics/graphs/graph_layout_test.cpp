@@ -176,6 +176,21 @@ TEST_F(GraphLayoutTest, PoolsAndTheSystemCopy) {
   EXPECT_EQ(GFX_POOL_DEFAULT, Texture(entry)->pool);
   // New textures are cleared to zero bytes.
   EXPECT_EQ(0u, TextureTexel(entry, 15, 15));
+  // Draw targets keep the byte but make only the render-target texture.
+  for (int ex : {0, 1}) {
+    SCOPED_TRACE(ex);
+    Start(4096, 0, ex, 32);
+    g_drawSettings.makeDrawTargetGraphs = 1;
+    const int before = device.CountCalls("CreateGraphTexture");
+    const int target = CreateEmptyGraph(16, 16);
+    g_drawSettings.makeDrawTargetGraphs = 0;
+    ASSERT_NE(-1, target);
+    const SharedGraphImage *image = GetGraphRecord(target)->image;
+    EXPECT_EQ(1, image->systemMemoryCopy);
+    EXPECT_EQ(nullptr, image->entries[0].systemTexture);
+    EXPECT_EQ(1, device.CountCalls("CreateGraphTexture") - before);
+    EXPECT_EQ(GFX_POOL_DEFAULT, Texture(image->entries[0])->pool);
+  }
 }
 
 TEST_F(GraphLayoutTest, SubGraphsShareTheImageUntilTheLastGoes) {
