@@ -6,6 +6,10 @@
 #include "graphics/draw/draw_setters.h"
 #include "graphics/draw/draw_target.h"
 #include "graphics/draw_calls/draw_fixture.h"
+#include "graphics/graphs/graph_create.h"
+#include "graphics/graphs/graph_fixture.h"
+#include "graphics/images/base_image.h"
+#include "core/base/core_state.h"
 #include "softrender/softrender.h"
 
 namespace {
@@ -103,3 +107,106 @@ TEST_F(SoftwareClearTest, ClearFillsTheScreenImageWithBlack) {
 TEST_F(SoftwareClearTest, ClearBeforeStartUpRefuses) { EXPECT_EQ(-1, ClearDrawTarget(NULL)); }
 
 }  // namespace
+
+// Graph draw targets: the clear reaches the graph (its surface on the device,
+// its image in software), bounded by the graph's size.
+class GraphTargetClearTest : public GraphFixture {
+ protected:
+  void SetUp() override {
+    GraphFixture::SetUp();
+    SetFrameworkInitialised(1);
+  }
+  void TearDown() override {
+    SetDrawTarget(DRAW_TARGET_BACK);
+    SetFrameworkInitialised(0);
+    GraphFixture::TearDown();
+  }
+  int DrawTargetGraph(int w, int h) {
+    g_drawSettings.makeDrawTargetGraphs = 1;
+    const int handle = CreateEmptyGraph(w, h);
+    g_drawSettings.makeDrawTargetGraphs = 0;
+    return handle;
+  }
+};
+
+TEST_F(GraphTargetClearTest, DeviceClearsTheTargetGraphSurfaceWithinItsSize) {
+  const int target = DrawTargetGraph(100, 50);
+  ASSERT_GE(target, 0);
+  ASSERT_EQ(0, SetDrawTarget(target));
+  ASSERT_EQ(0, SetDrawClipRect(10, 5, 60, 40));
+  const struct {
+    const char *name;
+    bool given;
+    Rect r;
+    const char *viewport;
+  } cases[] = {
+      {"inside", true, {5, 6, 25, 16}, "SetViewport 5,6 20x10 z=0-1"},
+      {"past the graph", true, {90, 40, 640, 480}, "SetViewport 90,40 10x10 z=0-1"},
+      {"left -1", true, {-1, 6, 25, 16}, "SetViewport 0,0 100x50 z=0-1"},
+      {"null", false, {0, 0, 0, 0}, "SetViewport 0,0 100x50 z=0-1"},
+  };
+  GfxSurface *surface = GetGraphRecord(target)->image->entries[0].surface;
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    device.calls.clear();
+    ASSERT_EQ(0, ClearDrawTarget(c.given ? &c.r : NULL));
+    EXPECT_EQ(surface, device.mirror.renderTarget);
+    const std::vector<std::string> viewports = device.CallsOf("SetViewport");
+    ASSERT_EQ(2u, viewports.size());
+    EXPECT_EQ(c.viewport, viewports[0]);
+    EXPECT_EQ("SetViewport 10,5 50x35 z=0-1", viewports[1]);
+    EXPECT_EQ(1u, device.CallsOf("Clear").size());
+  }
+  // Nothing of the graph left: no clear at all.
+  device.calls.clear();
+  const Rect outside = {100, 0, 200, 50};
+  ASSERT_EQ(0, ClearDrawTarget(&outside));
+  EXPECT_TRUE(device.CallsOf("Clear").empty());
+}
+
+TEST_F(GraphTargetClearTest, SoftwareClearsTheTargetGraphImageOnly) {
+  for (int bits : {32, 16}) {
+    SCOPED_TRACE(bits);
+    SetFrameworkInitialised(0);  // the renderer is chosen before start-up
+    Start(0, 0, 0, bits);
+    SetFrameworkInitialised(1);
+    MEMIMG *screen = GetSoftwareScreenImage();
+    ASSERT_NE(nullptr, screen);
+    MemImgFillRect(screen, NULL, 0x1234);
+    const int target = CreateEmptyGraph(40, 30);
+    ASSERT_GE(target, 0);
+    MEMIMG *image = &GetGraphRecord(target)->memImage;
+    const int bytes = image->base->format->bytesPerPixel;
+    auto pixel = [&](const MEMIMG *m, int x, int y) {
+      return ReadRawPixel(m->pixels + y * m->base->pitch + x * bytes, bytes);
+    };
+    const struct {
+      const char *name;
+      bool given;
+      Rect r;
+      Rect cleared;
+    } cases[] = {
+        {"inside", true, {5, 6, 25, 16}, {5, 6, 25, 16}},
+        {"past the graph", true, {30, 20, 640, 480}, {30, 20, 40, 30}},
+        {"top -1", true, {5, -1, 25, 16}, {0, 0, 40, 30}},
+        {"null", false, {0, 0, 0, 0}, {0, 0, 40, 30}},
+    };
+    ASSERT_EQ(0, SetDrawTarget(target));
+    for (const auto &c : cases) {
+      SCOPED_TRACE(c.name);
+      MemImgFillRect(image, NULL, 0x5678);
+      ASSERT_EQ(0, ClearDrawTarget(c.given ? &c.r : NULL));
+      for (int y = 0; y < 30; y++) {
+        for (int x = 0; x < 40; x++) {
+          const bool inside = x >= c.cleared.left && x < c.cleared.right && y >= c.cleared.top &&
+                              y < c.cleared.bottom;
+          ASSERT_EQ(inside ? 0u : 0x5678u, pixel(image, x, y)) << x << "," << y;
+        }
+      }
+    }
+    EXPECT_EQ(0x1234u, pixel(screen, 0, 0));
+    EXPECT_EQ(0x1234u, pixel(screen, 39, 29));
+    ASSERT_EQ(0, SetDrawTarget(DRAW_TARGET_BACK));
+    DeleteGraphHandle(target);
+  }
+}
