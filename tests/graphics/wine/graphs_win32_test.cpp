@@ -248,6 +248,24 @@ TEST_P(GraphsTest, DrawingIntoATargetGraphReadsBackThroughTheLock) {
   ExpectPicture(handle, [&](int x, int) { return x < 320 ? left : right; });
 }
 
+// The clear of a graph target blackens the rectangle (across the 512 column
+// where a split graph would change texture) and nothing else of the graph.
+TEST_P(GraphsTest, ClearingATargetGraphBlackensItsRectangle) {
+  g_drawSettings.makeDrawTargetGraphs = 1;
+  const int handle = CreateEmptyGraph(640, 48);
+  g_drawSettings.makeDrawTargetGraphs = 0;
+  ASSERT_NE(-1, handle);
+  ASSERT_EQ(0, FillGraph(handle, 0x33, 0x66, 0x99, 255));
+  ASSERT_EQ(0, SetDrawTarget(handle));
+  const Rect area = {500, 10, 600, 30};
+  ASSERT_EQ(0, ClearDrawTarget(&area));
+  ASSERT_EQ(0, SetDrawTarget(-2));
+  ExpectPicture(handle, [&](int x, int y) {
+    const bool inside = x >= area.left && x < area.right && y >= area.top && y < area.bottom;
+    return inside ? 0xFF000000u : 0xFF336699u;
+  });
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, GraphsTest, testing::Values(0, 1),
                          [](const testing::TestParamInfo<int> &info) {
                            return info.param ? "Software" : "Hardware";
