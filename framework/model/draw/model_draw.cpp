@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "graphics/device/screen_settings.h"
+#include "graphics/draw_calls/draw_support.h"
 #include "graphics/draw/camera.h"
 #include "graphics/draw/draw_settings.h"
 #include "graphics/graphs/graph_handles.h"
@@ -19,6 +20,7 @@
 #include "model/draw/model_draw_support.h"
 #include "model/placement/instance_placement.h"
 #include "model/system/model_system.h"
+#include "model/textures/builtin_textures.h"
 #include "velvane.h"
 
 ModelDrawCache g_modelDrawCache;
@@ -33,11 +35,7 @@ namespace {
 
 enum {
   FVF_XYZ_ONLY = 0x002,
-  OUTLINE_STRIDE = 16,
-  TOP_SELECTARG1_CODE = 2,
-  TOP_MODULATE_CODE = 4,
-  TOP_BLENDFACTORALPHA = 14,
-  TOP_DISABLE_CODE = 1
+  OUTLINE_STRIDE = 16
 };
 
 void SendFvf(GfxDevice *device, uint32_t fvf) {
@@ -74,22 +72,15 @@ void SendIdentityWorld() {
   g_modelDrawCache.worldIsIdentity = 1;
 }
 
-TextureStageRecord Stage(int arg1, int arg2, int op) {
-  TextureStageRecord stage;
-  memset(&stage, 0, sizeof stage);
-  stage.colorArg1 = stage.alphaArg1 = static_cast<int16_t>(arg1);
-  stage.colorArg2 = stage.alphaArg2 = static_cast<int16_t>(arg2);
-  stage.colorOp = stage.alphaOp = static_cast<int16_t>(op);
-  return stage;
-}
-
 // The diffuse texture's graph (-1 none) and its sampler states.
 int DiffuseGraph(const MeshInstance *mesh) {
   const MaterialSurface &surface = mesh->material->surface;
   const ModelData *data = mesh->frame->instance->data;
   if (!surface.diffuseTexture.used) return -1;
   const int index = surface.diffuseTexture.texture;
-  if (index < 0 || index >= data->textureCount) return -1;
+  // Negative indices name the shared built-in textures.
+  if (index < 0) return GetBuiltinModelTexture(index);
+  if (index >= data->textureCount) return -1;
   const TextureInstance *texture = &mesh->frame->instance->textures[index];
   if (texture->graphHandle < 0 || !GetGraphTexture(texture->graphHandle)) return -1;
   SetTextureAddressModes(texture->addressU, texture->addressV, texture->addressU, 0);
@@ -99,49 +90,42 @@ int DiffuseGraph(const MeshInstance *mesh) {
   return texture->graphHandle;
 }
 
-// Stage 0 is the texture times the vertex colour (the colour alone
-// without a texture); the opacity below 255 enters through the texture
-// factor in stage 1.
-void ApplyMeshStages(const MeshDrawState &state, int graph, int blendMode, int factorColour) {
+// The blend fields of a mesh's stage set; the texture factor carries an
+// opacity below 255.
+TextureStageSet MeshStageSet(const MeshDrawState &state, bool withFactor) {
   TextureStageSet set;
   memset(&set, 0, sizeof set);
-  set.alphaTestEnable = 0;
   set.alphaRef = -1;
   set.alphaFunc = -1;
   set.alphaBlendEnable = state.alphaBlend;
   set.srcBlend = state.srcBlend;
   set.destBlend = state.destBlend;
   set.blendOp = state.blendOp;
-  int count = 0;
-  if (factorColour) {
-    set.stages[count] = Stage(TA_TFACTOR, TA_DIFFUSE, TOP_SELECTARG1_CODE);
-  } else if (graph >= 0) {
-    set.stages[count] = Stage(TA_TEXTURE, TA_DIFFUSE, TOP_MODULATE_CODE);
-  } else {
-    set.stages[count] = Stage(TA_DIFFUSE, TA_DIFFUSE, TOP_SELECTARG1_CODE);
+  set.textureFactor = withFactor ? static_cast<int>(state.diffuse) : -1;
+  return set;
+}
+
+void ApplyMeshStages(MeshInstance *mesh, const MeshDrawState &state) {
+  TextureStageSet set = MeshStageSet(state, (state.diffuse >> 24) != 0xFF);
+  const int graph = DiffuseGraph(mesh);
+  if (graph < 0) {
+    ApplyFallbackTextureStages(mesh, &set, 0);
+    return;
   }
-  set.graphs[count++] = graph;
-  const bool factor = !factorColour && (state.diffuse >> 24) != 0xFF;
-  if (factor) {
-    TextureStageRecord stage = Stage(TA_CURRENT, TA_TFACTOR, TOP_MODULATE_CODE);
-    if (blendMode == 11) {
-      stage = Stage(TA_CURRENT, TA_DIFFUSE, TOP_SELECTARG1_CODE);
-      stage.colorArg2 = TA_TFACTOR;
-      stage.colorOp = TOP_BLENDFACTORALPHA;
-    } else {
-      stage.colorArg2 = TA_DIFFUSE;
-      stage.colorOp = TOP_SELECTARG1_CODE;
-    }
-    set.stages[count] = stage;
-    set.graphs[count++] = -1;
-  }
-  set.stages[count] = Stage(TA_TEXTURE, TA_DIFFUSE, TOP_DISABLE_CODE);
-  set.graphs[count++] = -1;
-  set.stageCount = count;
-  int textureFactor = -1;
-  if (factorColour) textureFactor = static_cast<int>(state.diffuse);
-  else if (factor) textureFactor = static_cast<int>(state.diffuse);
-  ApplyBlendStates(1, &set, textureFactor);
+  const int mode = mesh->drawMode != -1 ? mesh->drawMode : mesh->mesh->material->defaultDrawMode;
+  FillModelTextureStages(&set, graph, mode);
+  ApplyDrawStateRecord(&set, 1, set.textureFactor);
+}
+
+// Outlines are one flat colour: the texture factor selected in stage 0.
+void ApplyOutlineStages(const MeshDrawState &state) {
+  TextureStageSet set = MeshStageSet(state, true);
+  set.stages[0] = ModelStage(TA_TFACTOR, TA_DIFFUSE, TOP_SELECTARG1);
+  set.graphs[0] = -1;
+  set.stages[1] = ModelStage(TA_TEXTURE, TA_DIFFUSE, TOP_DISABLE);
+  set.graphs[1] = -1;
+  set.stageCount = 2;
+  ApplyDrawStateRecord(&set, 1, set.textureFactor);
 }
 
 bool DrawsFromChunk(const ModelTriangleList *list, const TriangleListInstance *state, bool toon) {
@@ -273,7 +257,7 @@ void DrawOutlines(GfxDevice *device, MeshInstance *mesh) {
     const ColorF &c = material->outlineColor;
     state.diffuse = (state.diffuse & 0xFF000000u) | (static_cast<uint32_t>(c.r * 255.0f) << 16) |
                     (static_cast<uint32_t>(c.g * 255.0f) << 8) | static_cast<uint32_t>(c.b * 255.0f);
-    ApplyMeshStages(state, -1, -1, 1);
+    ApplyOutlineStages(state);
     for (int l = 0; l < mesh->mesh->triangleListCount; l++) {
       ModelTriangleList *list = &mesh->mesh->firstTriangleList[l];
       if (list->outlineIndexCount == 0 || list->kind != MODEL_LIST_RIGID || !BuildListOutlineVertices(list)) continue;
@@ -294,8 +278,7 @@ void DrawModelMesh(MeshInstance *mesh) {
   MeshDrawState state;
   memset(&state, 0, sizeof state);
   SetupMeshMaterial(&vertexShader, &pixelShader, &state, mesh, &specular);
-  const int mode = mesh->drawMode != -1 ? mesh->drawMode : mesh->mesh->material->defaultDrawMode;
-  ApplyMeshStages(state, DiffuseGraph(mesh), mode, 0);
+  ApplyMeshStages(mesh, state);
   UnsetShaders(device);
   const bool toon = IsToonMaterial(mesh->mesh->material);
   ModelInstance *instance = mesh->frame->instance;

@@ -7,10 +7,12 @@
 #include "graphics/draw/draw_settings.h"
 #include "graphics/draw/lights.h"
 #include "graphics/draw/camera.h"
+#include "graphics/draw_calls/draw_support.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
 #include "model/draw/model_draw_buffers.h"
 #include "model/draw/model_draw_cache.h"
+#include "model/textures/builtin_textures.h"
 
 namespace {
 
@@ -20,7 +22,8 @@ enum {
   FILL_SOLID = 3,
   CULL_CLOCKWISE = 2,
   BLENDOP_KEEP = -1,
-  BLEND_SRCCOLOR = 3
+  BLEND_SRCCOLOR = 3,
+  TOP_BLENDFACTORALPHA = 14
 };
 
 // The shader-number steps of a material and the lights.
@@ -231,6 +234,59 @@ void ComputeColorRatio(float r, float g, float b, float *outR, float *outG, floa
   *outR = r / largest;
   *outG = g / largest;
   *outB = b / largest;
+}
+
+TextureStageRecord ModelStage(int arg1, int arg2, int op) {
+  TextureStageRecord stage;
+  memset(&stage, 0, sizeof stage);
+  stage.colorArg1 = stage.alphaArg1 = static_cast<int16_t>(arg1);
+  stage.colorArg2 = stage.alphaArg2 = static_cast<int16_t>(arg2);
+  stage.colorOp = stage.alphaOp = static_cast<int16_t>(op);
+  return stage;
+}
+
+void FillModelTextureStages(TextureStageSet *set, int graph, int blendMode) {
+  int count = 0;
+  set->stages[count] = ModelStage(TA_TEXTURE, TA_DIFFUSE, TOP_MODULATE);
+  set->graphs[count++] = graph;
+  if (set->textureFactor != -1) {
+    // The factor's alpha is the opacity: mode 11 (a darkening mode) fades
+    // the colour towards white by it, every other mode scales the alpha.
+    TextureStageRecord stage;
+    if (blendMode == 11) {
+      stage = ModelStage(TA_CURRENT, TA_DIFFUSE, TOP_SELECTARG1);
+      stage.colorArg2 = TA_TFACTOR;
+      stage.colorOp = TOP_BLENDFACTORALPHA;
+    } else {
+      stage = ModelStage(TA_CURRENT, TA_TFACTOR, TOP_MODULATE);
+      stage.colorArg2 = TA_DIFFUSE;
+      stage.colorOp = TOP_SELECTARG1;
+    }
+    set->stages[count] = stage;
+    set->graphs[count++] = -1;
+  }
+  set->stages[count] = ModelStage(TA_TEXTURE, TA_DIFFUSE, TOP_DISABLE);
+  set->graphs[count++] = -1;
+  set->stageCount = count;
+}
+
+void ApplyFallbackTextureStages(const MeshInstance *mesh, TextureStageSet *set, int shaderPath) {
+  const int white = GetWhiteModelTexture();
+  if (shaderPath) {
+    // The shaders read stage 0 alone; the other two stages stay off.
+    set->stages[0] = ModelStage(TA_TEXTURE, TA_DIFFUSE, TOP_MODULATE);
+    set->graphs[0] = white;
+    for (int stage = 1; stage < 3; stage++) {
+      set->stages[stage] = ModelStage(TA_TEXTURE, TA_DIFFUSE, TOP_DISABLE);
+      set->graphs[stage] = -1;
+    }
+    set->stageCount = 3;
+    ApplyDrawStateRecord(set, 1, set->textureFactor);
+    ResetTexCoordIndices();
+    return;
+  }
+  FillModelTextureStages(set, white, BlendModeOf(mesh));
+  ApplyDrawStateRecord(set, 1, set->textureFactor);
 }
 
 int ModelCpuVertexStride(int sets) { return (sets + 4) * 16; }

@@ -11,6 +11,9 @@
 
 #include "model/data/model_data.h"
 
+struct TextureStageSet;
+struct TextureStageRecord;
+
 // The blend and colour state of one mesh (Direct3D codes; -1 leaves a
 // value as it is).
 struct MeshDrawState {
@@ -37,11 +40,22 @@ void SetupMeshMaterial(int *vertexShader, int *pixelShader, MeshDrawState *state
                        int *specular);
 // The outline pass's material (the outline colour) and states.
 void SetupOutlineMaterial(MeshDrawState *state, const MeshInstance *mesh, float width);
-// The colour divided by its largest component; (1, 1, 1) for black and
-// for greys.
 // Whether the material is drawn as toon (plain or shaded).
 bool IsToonMaterial(const ModelMaterial *material);
+// The colour divided by its largest component; (1, 1, 1) for black and
+// for greys.
 void ComputeColorRatio(float r, float g, float b, float *outR, float *outG, float *outB);
+
+// One stage record: colour and alpha both take (arg1, arg2, op), no
+// texture, coordinate set 0.
+TextureStageRecord ModelStage(int arg1, int arg2, int op);
+// The fixed-function stages of a mesh: graph's texture times the vertex
+// colour, the set's texture factor (when not -1) bringing in the opacity,
+// then a disabled stage; the set's blend fields are left as they are.
+void FillModelTextureStages(TextureStageSet *set, int graph, int blendMode);
+// The stages of a mesh without a diffuse texture: the white texture in
+// stage 0 (times the vertex colour on the fixed path), sent at once.
+void ApplyFallbackTextureStages(const MeshInstance *mesh, TextureStageSet *set, int shaderPath);
 
 // CPU vertex arrays: (sets + 4) x 16 bytes per vertex, the fixed layout
 // followed by 32 bytes not written.

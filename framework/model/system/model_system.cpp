@@ -10,6 +10,7 @@
 #include "model/draw/model_draw_buffers.h"
 #include "model/maths/model_maths.h"
 #include "model/placement/instance_placement.h"
+#include "model/textures/builtin_textures.h"
 #include "velvane.h"
 
 namespace {
@@ -135,6 +136,7 @@ int VLMEndModelSystem(void) {
     if (datas->slots[slot]) ReleaseModelData((MODEL_DATA_HANDLE_KIND << HANDLE_KIND_SHIFT) | slot);
   }
   EmptyTables();
+  DeleteBuiltinModelTextures();
   g_models.initialised = false;
   return 0;
 }

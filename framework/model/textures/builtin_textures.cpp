@@ -9,6 +9,7 @@
 #include "graphics/graphs/graph_records.h"
 #include "graphics/images/image_loaders.h"
 #include "graphics/state/render_state_cache.h"
+#include "velvane.h"
 
 namespace {
 
@@ -107,4 +108,12 @@ void ReloadBuiltinModelTextures(void) {
     ReloadGraphFromMemory(kToonRampImageTga, TOON_RAMP_TGA_SIZE, g_builtin.toonRamp, NULL, 0, 1, 0);
   }
   if (IsGraphHandleValid(g_builtin.gradient)) RefillModelGradientTexture(g_builtin.gradient);
+}
+
+void DeleteBuiltinModelTextures(void) {
+  int *handles[] = {&g_builtin.white, &g_builtin.toonRamp, &g_builtin.gradient};
+  for (int *handle : handles) {
+    if (IsGraphHandleValid(*handle)) DeleteGraphHandle(*handle);
+    *handle = -1;
+  }
 }

@@ -19,5 +19,7 @@ int RefillModelGradientTexture(int handle);
 // After a device reset: each built-in texture that exists gets its
 // pixels again.
 void ReloadBuiltinModelTextures(void);
+// Deletes the built-in textures that exist (the model system ends).
+void DeleteBuiltinModelTextures(void);
 
 #endif  // VELVANE_MODEL_BUILTIN_TEXTURES_H

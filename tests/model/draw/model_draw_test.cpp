@@ -244,6 +244,8 @@ TEST_F(ModelDrawTest, CloneDrawRestoreAndDeleteLeaveNothingBehind) {
   for (int clone : clones) EXPECT_EQ(0, VLMDeleteInstance(clone));
   EXPECT_EQ(0, VLMDeleteInstance(handle));
   EXPECT_EQ(0, GetModelDataCount());
+  // The shared white texture stays until the model system ends.
+  EXPECT_EQ(0, VLMEndModelSystem());
   EXPECT_EQ(startObjects, device.LiveObjects());
 }
 
