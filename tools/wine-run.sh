@@ -71,10 +71,17 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   fi
 ) 9>"$WINEPREFIX.lock"
 
+# The first program in a prefix starts Wine's server and system processes,
+# and they inherit its output and keep it open until every other program in
+# the prefix has ended: a test harness reading that pipe would wait long
+# after the program exited. So the program writes to a file, shown after.
+output="$(mktemp)"
+trap 'rm -f "$output"' EXIT
 set +e
-timeout --kill-after=10 "$timeout_seconds" "$WINE64" "$program" "$@"
+timeout --kill-after=10 "$timeout_seconds" "$WINE64" "$program" "$@" >"$output" 2>&1
 status=$?
 set -e
+cat "$output"
 if [[ $status -eq 124 || $status -eq 137 ]]; then
   echo "wine-run: $program killed after ${timeout_seconds}s (hung)" >&2
 fi
