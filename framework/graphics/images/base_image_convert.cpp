@@ -480,6 +480,7 @@ struct ShiftRowTerms {
   uint32_t colorMask;  // the source's colour bits
   uint32_t keyRaw;     // the key as those bits
   const uint32_t *paletteValues;  // 8-bit sources: each index's result
+  const uint16_t *paletteValues16;  // the same for 16-bit destinations
 };
 
 typedef void (*ShiftRowFn)(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &t);
@@ -597,20 +598,67 @@ void ShiftRow(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &
   if (i < width) ShiftPixel<S, D, KeyToAlpha>(From::Read(src), dst, t);
 }
 
+#if defined(__SSE2__)
+// Eight 16-bit results put straight from the table into a vector; the
+// indices are read four at a time.
+template <int First>
+inline __m128i Insert16(__m128i v, const uint16_t *table, uint32_t indices) {
+  v = _mm_insert_epi16(v, table[(indices >> 8) & 0xFF], First + 1);
+  v = _mm_insert_epi16(v, table[(indices >> 16) & 0xFF], First + 2);
+  return _mm_insert_epi16(v, table[indices >> 24], First + 3);
+}
+
+// Two vectors filled side by side, so that neither insert waits for the
+// other.
+inline int PaletteBlocks16(const uint8_t *src, uint8_t *dst, int width, const uint16_t *table) {
+  int i = 0;
+  for (; i + 16 <= width; i += 16, src += 16, dst += 32) {
+    uint32_t x[4];
+    memcpy(x, src, 16);
+    __m128i a = _mm_cvtsi32_si128(table[x[0] & 0xFF]);
+    __m128i b = _mm_cvtsi32_si128(table[x[2] & 0xFF]);
+    a = Insert16<0>(a, table, x[0]);
+    b = Insert16<0>(b, table, x[2]);
+    a = _mm_insert_epi16(a, table[x[1] & 0xFF], 4);
+    b = _mm_insert_epi16(b, table[x[3] & 0xFF], 4);
+    a = Insert16<4>(a, table, x[1]);
+    b = Insert16<4>(b, table, x[3]);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 16), b);
+  }
+  return i;
+}
+
+// Four 32-bit results gathered into each vector.
+inline __m128i Gather32(const uint32_t *table, const uint8_t *src) {
+  const __m128i p0 = _mm_cvtsi32_si128(static_cast<int>(table[src[0]]));
+  const __m128i p1 = _mm_cvtsi32_si128(static_cast<int>(table[src[1]]));
+  const __m128i p2 = _mm_cvtsi32_si128(static_cast<int>(table[src[2]]));
+  const __m128i p3 = _mm_cvtsi32_si128(static_cast<int>(table[src[3]]));
+  return _mm_unpacklo_epi64(_mm_unpacklo_epi32(p0, p1), _mm_unpacklo_epi32(p2, p3));
+}
+
+inline int PaletteBlocks32(const uint8_t *src, uint8_t *dst, int width, const uint32_t *table) {
+  int i = 0;
+  for (; i + 8 <= width; i += 8, src += 8, dst += 32) {
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), Gather32(table, src));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 16), Gather32(table, src + 4));
+  }
+  return i;
+}
+#endif
+
+// Each index's result looked up in a table of the destination's width.
 template <LayoutKind D>
 void PaletteRow(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms &t) {
   const int bytes = ShiftDest<D>::kBytes;
   const uint32_t *values = t.paletteValues;
   int i = 0;
-  // Eight bytes of results stored at once: four 16-bit or two 32-bit pixels.
-  const int perStore = 8 / bytes;
-  for (; i + perStore <= width; i += perStore, dst += 8) {
-    uint64_t block = 0;
-    for (int j = 0; j < perStore; ++j)
-      block |= static_cast<uint64_t>(values[src[i + j]]) << (8 * bytes * j);
-    memcpy(dst, &block, 8);
-  }
-  for (; i < width; ++i, dst += bytes) StoreValue<ShiftDest<D>::kBytes>(dst, values[src[i]]);
+#if defined(__SSE2__)
+  i = bytes == 2 ? PaletteBlocks16(src, dst, width, t.paletteValues16)
+                 : PaletteBlocks32(src, dst, width, values);
+#endif
+  for (; i < width; ++i) StoreValue<ShiftDest<D>::kBytes>(dst + bytes * i, values[src[i]]);
 }
 
 struct ShiftRowPair {
@@ -668,13 +716,16 @@ int ConvertShiftRows(const ConversionJob &job, ShiftRowFn row) {
   ChannelPlan plan = MakeChannelPlan(job, 1);
   ShiftRowTerms terms = {};
   uint32_t paletteValues[256];
+  uint16_t paletteValues16[256];
   if (job.s.bytes == 1) {
     // An index's result is its entry's: worked out once per entry.
     for (uint32_t i = 0; i < 256; ++i) {
       const uint32_t value = job.s.paletted ? PaletteEntryValue(job.srcFormat, static_cast<int>(i)) : i;
       paletteValues[i] = ConvertedValue(job, &plan, value);
+      paletteValues16[i] = static_cast<uint16_t>(paletteValues[i]);
     }
     terms.paletteValues = paletteValues;
+    terms.paletteValues16 = paletteValues16;
   } else {
     const uint32_t fill = job.d.bytes == 2 || job.d.bytes == 4 ? job.d.fillMask : 0;
     terms.keySet = fill;
