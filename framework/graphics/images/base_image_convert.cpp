@@ -551,13 +551,13 @@ struct ShiftVectors<KIND_XRGB32, KIND_RGB565> {
   }
 };
 
-// Four 3-byte pixels from the 16 bytes at src: each one's bytes brought to
-// the bottom of the vector, then the four low lanes gathered.
-inline __m128i Gather24(const uint8_t *src) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
-  const __m128i ab = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
-  const __m128i cd = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
-  return _mm_and_si128(_mm_unpacklo_epi64(ab, cd), _mm_set1_epi32(0x00FFFFFF));
+// Each 64-bit lane holds two 3-byte pixels at its bottom (and two bytes
+// more): the second moved up by a byte to its own 32-bit half.
+inline __m128i Split24(__m128i pairs, __m128i set) {
+  const __m128i first = _mm_and_si128(pairs, _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF));
+  const __m128i second = _mm_and_si128(_mm_slli_epi64(pairs, 8),
+                                       _mm_set_epi32(0x00FFFFFF, 0, 0x00FFFFFF, 0));
+  return _mm_or_si128(_mm_or_si128(first, second), set);
 }
 
 // 32-bit destinations with or without alpha take the same bytes.
@@ -565,11 +565,16 @@ struct Rgb24To32Vectors {
   static int Run(const uint8_t *src, uint8_t *dst, int width, uint32_t set) {
     const __m128i setv = _mm_set1_epi32(static_cast<int>(set));
     int i = 0;
-    // Sixteen bytes are read for four pixels: a fifth and sixth pixel must
-    // follow in the row.
-    for (; i + 6 <= width; i += 4)
-      _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * i),
-                       _mm_or_si128(Gather24(src + 3 * i), setv));
+    // Eight pixels' 24 bytes read as bytes 0-15 and 8-23.
+    for (; i + 8 <= width; i += 8) {
+      const uint8_t *s = src + 3 * i;
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
+      const __m128i p0123 = _mm_unpacklo_epi64(a, _mm_srli_si128(a, 6));
+      const __m128i p4567 = _mm_unpacklo_epi64(_mm_srli_si128(b, 4), _mm_srli_si128(b, 10));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * i), Split24(p0123, setv));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * i + 16), Split24(p4567, setv));
+    }
     return i;
   }
 };
