@@ -41,10 +41,10 @@ int ScreenBits() {
   return bits && atoi(bits) == 16 ? 16 : 32;
 }
 
-// At 16 bits a software graph loaded from a file draws its colour key, and
-// the file's colours come out of the two conversions a 565 step apart: the
-// paths cannot be compared there until the loading converts alike.
-const char kSixteenBitGap[] = "software graphs from files keep their key visible at 16 bits";
+// At 16 bits a keyed graph (alpha test) is an A1R5G5B5 texture on the
+// device, while the software graph keeps the screen's 5-6-5: green comes
+// out one 6-bit step apart (4 or 5 once read back as 8 bits).
+int SameDrawChannelTolerance() { return ScreenBits() == 16 ? 5 : 0; }
 
 bool ThreeDSwitchedOff() { return getenv("VELVANE_DRAW_NO3D") != nullptr; }
 
@@ -62,14 +62,15 @@ uint32_t BackdropColour(int x, int y) {
          static_cast<uint32_t>((y / 8 * 20) % 256) << 8 | static_cast<uint32_t>((x + y) / 16 % 64);
 }
 
-// The image files the game would load: a keyed sprite and a strip of four
-// digit cells, each a pattern of its own with keyed corners.
+// The image files the game would load, without alpha as its pictures are: a
+// keyed sprite and a strip of four digit cells, each a pattern of its own
+// with keyed corners.
 void WriteSourceFiles() {
   Picture sprite(kSpriteW, kSpriteH);
   for (int y = 0; y < kSpriteH; y++) {
     for (int x = 0; x < kSpriteW; x++) sprite.Set(x, y, SpriteKeyed(x, y) ? kMagenta : SpriteColour(x, y));
   }
-  ASSERT_EQ(0, sprite.WriteBmp("replay_sprite.bmp"));
+  ASSERT_EQ(0, sprite.WriteRgbBmp("replay_sprite.bmp"));
   Picture digits(kCell * kCells, kCell);
   for (int y = 0; y < kCell; y++) {
     for (int x = 0; x < kCell * kCells; x++) {
@@ -80,7 +81,7 @@ void WriteSourceFiles() {
       digits.Set(x, y, corner ? kMagenta : v);
     }
   }
-  ASSERT_EQ(0, digits.WriteBmp("replay_digits.bmp"));
+  ASSERT_EQ(0, digits.WriteRgbBmp("replay_digits.bmp"));
 }
 
 std::unique_ptr<Picture> ReadBack() {
@@ -222,7 +223,8 @@ void ExpectSamePictures(const ReplayShots &wanted, const ReplayShots &got, const
                              std::to_string(ScreenBits());
     EXPECT_TRUE(PicturesMatch(*wanted.frames[frame], *got.frames[frame], tolerance, name.c_str()));
   }
-  EXPECT_TRUE(PicturesMatch(*wanted.backdrop, *got.backdrop, PictureTolerance{0, 0},
+  EXPECT_TRUE(PicturesMatch(*wanted.backdrop, *got.backdrop,
+                            PictureTolerance{SameDrawChannelTolerance(), 0},
                             (std::string(stem) + "_backdrop").c_str()));
 }
 
@@ -251,7 +253,6 @@ class GameReplayTest : public testing::Test {
 
 TEST_F(GameReplayTest, BothPathsGiveTheSamePictures) {
   if (ThreeDSwitchedOff()) GTEST_SKIP() << "no device in this program";
-  if (ScreenBits() == 16) GTEST_SKIP() << kSixteenBitGap;
   ReplayShots hardware, software;
   Replay(1, nullptr, &hardware);
   Replay(0, nullptr, &software);
@@ -286,7 +287,6 @@ TEST_F(GameReplayTest, BillboardUnderTheGameCameraStaysInItsMeasuredArea) {
 
 TEST_F(GameReplayTest, CutDownDeviceSplitsAndEmulatesAlike) {
   if (ThreeDSwitchedOff()) GTEST_SKIP() << "no device in this program";
-  if (ScreenBits() == 16) GTEST_SKIP() << kSixteenBitGap;
   const GfxCaps *caps = CutDownCaps();
   ASSERT_NE(nullptr, caps);
   ReplayShots hardware, software;

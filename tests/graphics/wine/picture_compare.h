@@ -73,6 +73,8 @@ class Picture {
   void Fill(const Rect &r, uint32_t rgb);
   // Writes a 32-bit BMP file; 0 / -1.
   int WriteBmp(const char *path) const;
+  // Writes a 24-bit BMP file (no alpha, as a picture the game loads); 0 / -1.
+  int WriteRgbBmp(const char *path) const;
 
   BASEIMAGE image;
 

@@ -137,27 +137,52 @@ void Picture::Fill(const Rect &r, uint32_t rgb) {
   }
 }
 
-int Picture::WriteBmp(const char *path) const {
+namespace {
+
+// A BMP of rows top to bottom, each already padded to four bytes.
+int WriteBmpFile(const char *path, int width, int height, int bitCount, const void *rows,
+                 DWORD bytes) {
   BITMAPFILEHEADER file;
   BITMAPINFOHEADER info;
   memset(&file, 0, sizeof file);
   memset(&info, 0, sizeof info);
-  const DWORD bytes = static_cast<DWORD>(pixels.size() * 4);
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof file + sizeof info;
   file.bfSize = file.bfOffBits + bytes;
   info.biSize = sizeof info;
-  info.biWidth = Width();
-  info.biHeight = -Height();  // rows top to bottom
+  info.biWidth = width;
+  info.biHeight = -height;  // rows top to bottom
   info.biPlanes = 1;
-  info.biBitCount = 32;
+  info.biBitCount = static_cast<WORD>(bitCount);
   info.biCompression = BI_RGB;
   info.biSizeImage = bytes;
   FILE *out = fopen(path, "wb");
   if (!out) return -1;
   bool written = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&info, sizeof info, 1, out) == 1;
-  if (bytes) written = written && fwrite(pixels.data(), bytes, 1, out) == 1;
+  if (bytes) written = written && fwrite(rows, bytes, 1, out) == 1;
   return fclose(out) == 0 && written ? 0 : -1;
+}
+
+}  // namespace
+
+int Picture::WriteBmp(const char *path) const {
+  return WriteBmpFile(path, Width(), Height(), 32, pixels.data(),
+                      static_cast<DWORD>(pixels.size() * 4));
+}
+
+int Picture::WriteRgbBmp(const char *path) const {
+  const size_t pitch = (static_cast<size_t>(Width()) * 3 + 3) / 4 * 4;
+  std::vector<uint8_t> rows(pitch * Height(), 0);
+  for (int y = 0; y < Height(); y++) {
+    for (int x = 0; x < Width(); x++) {
+      const uint32_t v = At(x, y);
+      uint8_t *p = rows.data() + y * pitch + x * 3;
+      p[0] = static_cast<uint8_t>(v);
+      p[1] = static_cast<uint8_t>(v >> 8);
+      p[2] = static_cast<uint8_t>(v >> 16);
+    }
+  }
+  return WriteBmpFile(path, Width(), Height(), 24, rows.data(), static_cast<DWORD>(rows.size()));
 }
 
 int PaintPatches(const PicturePatch *patches, int count) {
