@@ -61,8 +61,15 @@ bool PartOf(const Transfer &t, const GraphTextureEntry &entry, EntryPart *part) 
   return true;
 }
 
+// The key becomes transparency only for a picture that carries no alpha of
+// its own: a picture with alpha (or an alpha image) keeps its alpha whatever
+// the destination's layout.
+int KeyAppliesToAlpha(const Transfer &t) {
+  return t.colorKey && !t.alpha && !t.color->format.alphaMask ? 1 : 0;
+}
+
 int KeyToAlpha(const Transfer &t, const PixelFormat *textureFormat) {
-  return t.colorKey && textureFormat->alphaMask && !t.alpha ? 1 : 0;
+  return KeyAppliesToAlpha(t) && textureFormat->alphaMask ? 1 : 0;
 }
 
 int Convert(const Transfer &t, const PixelFormat *format, uint8_t *bits, int pitch,
@@ -300,8 +307,8 @@ int TransferToMemImg(const Transfer &t, GraphRecord *graph, int imageCoordinates
   src.bottom = Min(src.bottom, src.top + target->height - y);
   if (src.right <= src.left || src.bottom <= src.top) return 0;
   if (MemImgBlitFromBaseImage(t.color, t.alpha, target, src.left, src.top,
-                              src.right - src.left, src.bottom - src.top, x, y, t.colorKey,
-                              static_cast<uint32_t>(image->colorKey)) < 0) {
+                              src.right - src.left, src.bottom - src.top, x, y,
+                              KeyAppliesToAlpha(t), static_cast<uint32_t>(image->colorKey)) < 0) {
     return -1;
   }
   if (image->palette && t.color->format.bytesPerPixel == 1) {

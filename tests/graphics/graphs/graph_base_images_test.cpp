@@ -299,6 +299,33 @@ TEST_F(GraphSoftwareTest, FillWritesPaletteAndAlphaGraphsAndTheirRunTablesFollow
   }
 }
 
+// The colour key turns into transparency only for pictures without alpha:
+// a picture with alpha keeps its own, key-coloured pixels too, on the device
+// and in software at either depth.
+TEST_F(GraphSoftwareTest, PicturesWithAlphaKeepItUnderTheColourKey) {
+  BASEIMAGE image = MakeImage(2, 1, true, [](int x, int) {
+    return x == 0 ? 0x80FF00FFu : 0x40102030u;
+  });
+  const int expected[2] = {0x80, 0x40};
+  Start(4096, 0, 1, 32);
+  const int device = MakeGraphFromBaseImage(&image);
+  ASSERT_NE(-1, device);
+  for (int x = 0; x < 2; x++) EXPECT_EQ(static_cast<uint32_t>(expected[x]), Texel(device, x, 0) >> 24);
+  for (int bits : {32, 16}) {
+    SCOPED_TRACE(bits);
+    Start(0, 0, 1, bits);
+    const int handle = MakeGraphFromBaseImage(&image);
+    ASSERT_NE(-1, handle);
+    const PixelFormat *format = GetGraphRecord(handle)->memImage.base->format;
+    for (int x = 0; x < 2; x++) {
+      int alpha = -1;
+      UnpackPixelColor(format, RawPixel(handle, x, 0), nullptr, nullptr, nullptr, &alpha);
+      EXPECT_EQ(expected[x], alpha) << x;
+    }
+  }
+  FreeBaseImage(&image);
+}
+
 TEST_F(GraphSoftwareTest, FillBlendsOverTheGraph) {
   const int handle = CreateEmptyGraph(8, 8);
   ASSERT_EQ(0, FillGraph(handle, 10, 20, 30, 255));
