@@ -110,7 +110,9 @@ TEST_P(InputDevicesTest, ReturnFillsBothEntersOnlyFromTheKeyState) {
 TEST_P(InputDevicesTest, EscapeReadsAsPad1Button8ThroughTheKeyMapping) {
   EXPECT_EQ(1, KeyAfter(VK_ESCAPE, true, 1, [] { return CheckKeyDown(kKeyEscape); }));
   EXPECT_EQ(0x1000, GetJoypadState(PAD_INPUT_KEYS));
-  EXPECT_EQ(0x1000, GetJoypadState(PAD_INPUT_KEYS | 1));
+  // The first winmm pad query can make Wine resynchronise its key state
+  // with the X server's, which never saw the injected key: send it again.
+  EXPECT_EQ(0x1000, KeyAfter(VK_ESCAPE, true, 0x1000, [] { return GetJoypadState(PAD_INPUT_KEYS | 1); }));
   EXPECT_EQ(0, KeyAfter(VK_ESCAPE, false, 0, [] { return GetJoypadState(PAD_INPUT_KEYS); }));
 }
 
