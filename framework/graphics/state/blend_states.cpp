@@ -412,6 +412,9 @@ int SetPendingBlendState(int mode, int useAlphaChannel, int colorKeyTest) {
 int SetPendingTexture(GfxTexture *texture) {
   if (!StateDevice()) return -1;
   FlushVertexBatch();
+  // Drawing with a texture or without one takes other stage sets and
+  // another vertex layout: swapping the texture alone is not enough then.
+  if ((texture == NULL) != (g_stateCache.pendingTexture == NULL)) g_stateCache.blendPending = 1;
   g_stateCache.pendingTexture = texture;
   g_stateCache.texturePending = 1;
   return 0;

@@ -17,6 +17,7 @@
 #include "graphics/graphs/graph_fixture.h"
 #include "graphics/graphs/graph_load.h"
 #include "graphics/images/image_fixtures.h"
+#include "graphics/state/vertex_batch.h"
 #include "graphics/text/fake_glyph_source.h"
 #include "graphics/text/font_handles.h"
 #include "graphics/text/font_system.h"
@@ -133,6 +134,23 @@ TEST_P(DeviceRestoreGraphsTest, TexturesComeBackFromTheirFilesZeroOrBlack) {
   EXPECT_EQ(0, PresentScreen());
   EXPECT_EQ(0, device.staleUses);
   EXPECT_EQ(0, device.deviceLessCalls);
+}
+
+// The rebuild sends the states of an untextured draw (it forgets the old
+// texture); the first graph drawn afterwards must still choose the
+// textured stage sets and vertex layout, not only swap the texture in.
+TEST_P(DeviceRestoreGraphsTest, TheFirstGraphDrawnAfterARestoreReachesTheDevice) {
+  EXPECT_EQ(0, DrawGraphAt(0, 0, fromFile, 0));
+  EXPECT_EQ(0, PresentScreen());
+  ASSERT_EQ(0, RestoreGraphicsDevice());
+  device.calls.clear();
+  EXPECT_EQ(0, DrawGraphAt(0, 0, fromImage, 0));
+  FlushVertexBatch();
+  const std::vector<std::string> draws = device.CallsOf("DrawPrimitiveUP");
+  ASSERT_EQ(1u, draws.size());
+  EXPECT_EQ("DrawPrimitiveUP type=4 count=2 stride=28", draws[0]);
+  EXPECT_EQ(std::vector<std::string>{"SetFVF 0x144"}, device.CallsOf("SetFVF"));
+  EXPECT_EQ(0, device.staleUses);
 }
 
 // A texture that cannot be made again is logged by its maker; the other
