@@ -151,6 +151,7 @@ TEST_F(TextSoftwareTest, ClippedOnEverySideAndOffTheImage) {
   } places[] = {
       {5, 3, {9, 5, 40, 11}},     // cuts through glyphs on all four sides
       {13, 0, {0, 0, 17, 64}},    // one byte boundary of a 1-bit cell each side
+      {5, 3, {16, 6, 18, 30}},    // a narrow band across vertical glyphs
       {-7, -5, kAll},             // starts off the image's top-left
       {70, 52, {-10, -10, 200, 200}},  // runs off the bottom-right; clip beyond the image
       {5, 3, {30, 0, 20, 64}},    // empty clip
