@@ -78,7 +78,15 @@ class TextSoftwareTest : public TextFixture {
     const uint32_t fill = c.formatCode ? 0x00102030u : 0x0841u;
     const Colors colors = {c.formatCode ? 0x00F08010u : 0xF81Fu, c.formatCode ? 0x000020E0u : 0x07E0u,
                            c.formatCode == 0};
-    MEMIMG *image = Image(width, height, c.formatCode, fill, c.alpha);
+    // Pixels of the exact size, so that a write past the last row's end
+    // is caught by the address checker.
+    const int bytes = c.formatCode == 0 && !c.alpha ? 2 : 4;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * bytes * height);
+    MEMIMG *image = &images.emplace_back();
+    memset(image, 0, sizeof *image);
+    ASSERT_EQ(0, MemImgCreate(image, width, height, width * bytes, 0, c.formatCode, 0, c.alpha, 0,
+                              pixels.data()));
+    MemImgFillRect(image, nullptr, fill);
     const int handle = CreateFontToHandle(nullptr, 16, 6, c.type, -1, c.edgeSize, 0, -1, -1);
     ASSERT_GE(handle, 0);
     SetFontSpacing(1, handle);
@@ -121,6 +129,7 @@ class TextSoftwareTest : public TextFixture {
       }
     }
     EXPECT_EQ(0, wrong);
+    MemImgRelease(image);
     DeleteFontHandle(handle);
   }
 };
@@ -152,6 +161,8 @@ TEST_F(TextSoftwareTest, ClippedOnEverySideAndOffTheImage) {
       {5, 3, {9, 5, 40, 11}},     // cuts through glyphs on all four sides
       {13, 0, {0, 0, 17, 64}},    // one byte boundary of a 1-bit cell each side
       {5, 3, {16, 6, 18, 30}},    // a narrow band across vertical glyphs
+      {4, 3, {15, 0, 96, 64}},    // the W loses its first column
+      {88, 52, kAll},             // a glyph in the image's last pixels
       {-7, -5, kAll},             // starts off the image's top-left
       {70, 52, {-10, -10, 200, 200}},  // runs off the bottom-right; clip beyond the image
       {5, 3, {30, 0, 20, 64}},    // empty clip
@@ -161,7 +172,7 @@ TEST_F(TextSoftwareTest, ClippedOnEverySideAndOffTheImage) {
       for (int vertical : {0, 1}) {
         for (const auto &place : places) {
           const int alpha = (type & FONT_TYPE_ANTIALIAS) ? 1 : 0;
-          const Case c = {"WGAW", type, 1, formatCode, alpha, vertical, place.x, place.y, place.clip};
+          const Case c = {"?WGAW", type, 1, formatCode, alpha, vertical, place.x, place.y, place.clip};
           SCOPED_TRACE("type " + std::to_string(type) + " format " + std::to_string(formatCode) +
                        " vertical " + std::to_string(vertical) + " at " + std::to_string(place.x) + "," +
                        std::to_string(place.y));
