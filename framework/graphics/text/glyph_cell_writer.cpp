@@ -204,6 +204,7 @@ void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan 
   const Pixel text = static_cast<Pixel>(palette[1]);
   const Pixel edge = static_cast<Pixel>(palette[2]);
   const Vector bitOf = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
+  const CellBytes laneIndex = {0, 1, 2, 3, 4, 5, 6, 7};
   const int bitCells = font->memoryBits == 1;
   for (int cy = span.y0; cy < span.y1; cy++) {
     const uint8_t *row = cell + cy * font->memoryRowBytes;
@@ -219,7 +220,14 @@ void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan 
         Select8(line, isText, Vector{}, text, edge);
       } else {
         CellBytes values = {};
-        memcpy(&values, row + cx, static_cast<size_t>(count));
+        if (cx + LANES <= font->memoryRowBytes) {
+          // The whole group lies in the cell row: one load, the columns
+          // past the span masked off.
+          memcpy(&values, row + cx, sizeof values);
+          values &= (CellBytes)(laneIndex < static_cast<uint8_t>(count));
+        } else {
+          memcpy(&values, row + cx, static_cast<size_t>(count));
+        }
         uint64_t any;
         memcpy(&any, &values, sizeof any);
         if (!any) continue;

@@ -50,6 +50,13 @@ int CollectUncached(const FontRecord *font, const unsigned char *list, int count
   return found;
 }
 
+int AllCached(const FontRecord *font, const unsigned char *list, int count) {
+  for (int i = 0; i < count; i++) {
+    if (!FindCachedGlyph(font, list + 3 * i)) return 0;
+  }
+  return 1;
+}
+
 int RoundPen(double pen) { return static_cast<int>(floor(pen + 0.5)); }
 
 uint32_t ScaleChannel(uint32_t color, int shift, uint32_t mask, int brightness) {
@@ -79,6 +86,8 @@ int BuildCharList(int maxLength, const char *s, int fontHandle, unsigned char *l
     p += bytes;
   }
   *count = n;
+  // A warm cache holds every character: nothing to collect or render.
+  if (AllCached(font, list, n)) return 0;
   unsigned char *pending = static_cast<unsigned char *>(VV_ALLOC(3 * (n > 0 ? n : 1)));
   if (!pending) return -1;
   const int uncached = CollectUncached(font, list, n, pending);
@@ -99,31 +108,25 @@ uint32_t ApplyBrightnessToColor(uint32_t color, int screenBits, uint32_t brightn
          ScaleChannel(color, 0, 0xFF, b);
 }
 
-int DrawStringCore(const TextDrawRequest *request) {
-  FontRecord *font = GetFontRecord(request->fontHandle);
-  if (!font) return -1;
-  const int characters = CountCharacters(request->length, request->text, font->charSetCode);
-  unsigned char *list = g_textDraw.list;
-  if (characters > STATIC_LIST_CHARACTERS) {
-    list = static_cast<unsigned char *>(VV_ALLOC(3 * characters));
-    if (!list) return -1;
-  }
-  int count = 0;
-  int result = BuildCharList(request->length, request->text, request->fontHandle, list, &count);
+namespace {
+
+// The pen walk over a built character list: draws (when asked) and
+// measures into *pen; 0, or -1 at a glyph that cannot be rendered.
+int WalkCharList(const TextDrawRequest *request, FontRecord *font, const unsigned char *list,
+                 int count, int draw, double *penTotal) {
   const double scaleX = request->scaled ? request->scaleX : 1.0;
   const double scaleY = request->scaled ? request->scaleY : 1.0;
   const double penScale = request->vertical ? scaleY : scaleX;
   double pen = 0;
-  for (int i = 0; i < count && result == 0; i++) {
+  for (int i = 0; i < count; i++) {
     const unsigned char *character = list + 3 * i;
     const GlyphSlot *slot = FindCachedGlyph(font, character);
     if (!slot) slot = RenderGlyphsToCache(request->fontHandle, 1, character);
     if (!slot) {
-      result = WriteLogLine("テキストキャッシュの作成に失敗しました\n");
-      break;
+      return WriteLogLine("テキストキャッシュの作成に失敗しました\n");
     }
     const int drawn = !IsBlankCharacter(character) && (slot->width || slot->height);
-    if (request->draw && drawn && request->drawer) {
+    if (draw && drawn && request->drawer) {
       const int penPixels = static_cast<int>(pen);
       if (request->vertical) {
         request->drawer(request, font, slot, request->x + font->lineHeight - slot->top - slot->height,
@@ -135,6 +138,41 @@ int DrawStringCore(const TextDrawRequest *request) {
     }
     pen += (slot->advance + font->spacing) * penScale;
   }
+  *penTotal = pen;
+  return 0;
+}
+
+// With every character cached no glyph can fail, so the string draws
+// whole. Otherwise a measuring walk finds a failing glyph before anything
+// is drawn, and the list is built again for the drawing walk as a second
+// call would build it. 0, or -1 when the string cannot draw whole.
+int EnsureDrawsWhole(const TextDrawRequest *request, FontRecord *font, unsigned char *list,
+                     int count) {
+  if (AllCached(font, list, count)) return 0;
+  double pen = 0;
+  if (WalkCharList(request, font, list, count, 0, &pen) < 0) return -1;
+  int rebuilt = 0;
+  return BuildCharList(request->length, request->text, request->fontHandle, list, &rebuilt);
+}
+
+}  // namespace
+
+int DrawStringCore(const TextDrawRequest *request) {
+  FontRecord *font = GetFontRecord(request->fontHandle);
+  if (!font) return -1;
+  const int characters = CountCharacters(request->length, request->text, font->charSetCode);
+  unsigned char *list = g_textDraw.list;
+  if (characters > STATIC_LIST_CHARACTERS) {
+    list = static_cast<unsigned char *>(VV_ALLOC(3 * characters));
+    if (!list) return -1;
+  }
+  int count = 0;
+  int result = BuildCharList(request->length, request->text, request->fontHandle, list, &count);
+  if (result == 0 && request->draw && request->wholeOrNothing) {
+    result = EnsureDrawsWhole(request, font, list, count);
+  }
+  double pen = 0;
+  if (result == 0) result = WalkCharList(request, font, list, count, request->draw, &pen);
   if (list != g_textDraw.list) VV_FREE(list);
   if (result < 0) return -1;
   if (request->size) {

@@ -30,6 +30,9 @@ struct TextDrawRequest {
   int length;  // characters; -1 all
   int vertical;
   int *size;  // {width, height} when not null
+  // Draws nothing unless the whole string can be drawn: a glyph that
+  // cannot be rendered is found before the first pixel.
+  int wholeOrNothing;
   GlyphDrawer drawer;
 };
 

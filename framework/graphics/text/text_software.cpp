@@ -94,11 +94,17 @@ int DrawTextSoftware(int x, int y, const char *text, uint32_t color, int fontHan
   InitTextDrawRequest(&request, x, y, text, color, edgeColor, fontHandle, vertical,
                       DrawGlyphToImage);
   request.target = target;
+  const int antialiased = (font->fontType & FONT_TYPE_ANTIALIAS) != 0;
+  if (target && g_drawSettings.blendMode == DRAW_BLEND_NONE && !antialiased && font->spacing >= 0) {
+    // Straight into the target: the string is checked as it is walked,
+    // without a measuring walk of its own. (A negative spacing can make
+    // the pen total negative, which the measuring walk turns away.)
+    request.wholeOrNothing = 1;
+    return DrawStringCore(&request);
+  }
   int size[2] = {0, 0};
   const int pen = MeasureText(&request, size);
   if (pen < 0 || !target) return pen;
-  const int antialiased = (font->fontType & FONT_TYPE_ANTIALIAS) != 0;
-  if (g_drawSettings.blendMode == DRAW_BLEND_NONE && !antialiased) return DrawStringCore(&request);
   MEMIMG *work = GetSoftwareWorkImage(antialiased);
   if (!work) return pen;
   const Rect textRect = {x, y, x + size[0], y + size[1]};

@@ -195,4 +195,35 @@ TEST_F(TextSoftwareTest, WideEdgesAndPlainTypesOnAlphaImages) {
   }
 }
 
+TEST_F(TextSoftwareTest, AFailingGlyphLeavesTheImageUntouched) {
+  glyphs.failingCodes.insert('Q');
+  const int handle = CreateFontToHandle(nullptr, 16, 6, FONT_TYPE_EDGE, -1, -1, 0, -1, -1);
+  MEMIMG *image = Image(100, 20, 0, 0x0841);
+  // Cold, then with the letters before it cached: nothing is drawn.
+  for (int round = 0; round < 2; round++) {
+    EXPECT_EQ(-1, DrawTextSoftware(0, 0, "ABQC", 0xFFFF, handle, 0x001F, 0, image)) << round;
+    for (int y = 0; y < 20; y++) {
+      for (int x = 0; x < 100; x++) ASSERT_EQ(0x0841u, Pixel(image, x, y)) << x << "," << y;
+    }
+  }
+  EXPECT_TRUE(Logged("テキストキャッシュの作成に失敗しました"));
+  glyphs.failingCodes.clear();
+  DeleteFontHandle(handle);
+}
+
+TEST_F(TextSoftwareTest, EvictionsWhileDrawingChangeNoPixel) {
+  const char *text = "abcdefghijklmnopqrstuvwxyz0123ABCDEFGH";
+  MEMIMG *pictures[2];
+  for (int small = 0; small < 2; small++) {
+    SetFontCacheCharCount(small ? 20 : 0);
+    const int handle = CreateFontToHandle(nullptr, 16, 6, FONT_TYPE_EDGE, -1, -1, 0, -1, -1);
+    pictures[small] = Image(320, 20, 0, 0x0841);
+    EXPECT_EQ(38 * 10, DrawTextSoftware(0, 0, text, 0xFFFF, handle, 0x001F, 0, pictures[small]));
+    DeleteFontHandle(handle);
+  }
+  for (int y = 0; y < 20; y++) {
+    for (int x = 0; x < 320; x++) ASSERT_EQ(Pixel(pictures[0], x, y), Pixel(pictures[1], x, y)) << x << "," << y;
+  }
+}
+
 }  // namespace
