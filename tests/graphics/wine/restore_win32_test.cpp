@@ -2,8 +2,8 @@
 // display: the plain device really lost by deactivation, the Ex device
 // (never lost) rebuilt anyway, and window mode restored directly. One scene
 // of point-filtered plain draws: two graphs from one PNG file, a divided
-// graph, a draw-target graph filled, and a buffer pair drawn through
-// the seam. After each cycle the handles are unchanged, the draw target
+// graph, a draw-target graph filled and drawn into, text with the default
+// font and an edged one, and a buffer pair drawn through the seam. After each cycle the handles are unchanged, the draw target
 // reads black and the back buffer equal once it is filled again, and
 // the live-block count is unchanged. On the software path in full screen a
 // switch away and back brings the display mode back and keeps the screen
@@ -83,6 +83,17 @@ std::vector<uint32_t> Area(const std::vector<uint32_t> &picture, int x, int y, i
   return area;
 }
 
+// Whether a rectangle of a 640-pixel-wide picture holds a colour.
+bool Holds(const std::vector<uint32_t> &picture, int x, int y, int width, int height,
+           uint32_t color) {
+  for (int row = y; row < y + height; row++) {
+    for (int column = x; column < x + width; column++) {
+      if (picture[row * 640 + column] == color) return true;
+    }
+  }
+  return false;
+}
+
 // How two pictures differ: the count of pixels and the first one.
 std::string Difference(const std::vector<uint32_t> &a, const std::vector<uint32_t> &b) {
   int count = 0;
@@ -140,18 +151,31 @@ class RestoreTest : public testing::Test {
     target = CreateEmptyGraph(kTargetSide, kTargetSide);
     g_drawSettings.makeDrawTargetGraphs = 0;
     ASSERT_NE(-1, target);
+    edgedFont = CreateFontToHandle(NULL, 16, -1, 1, 1, 1, 0, -1, -1);
+    ASSERT_NE(-1, edgedFont);
   }
   std::vector<int> GraphHandles() const {
     return {first, second, cells[0], cells[1], cells[2], cells[3], target};
   }
-  // The draw target's picture: filled whole in red.
-  void DrawIntoTarget() { EXPECT_EQ(0, FillGraph(target, 255, 0, 0, 255)); }
+  // The draw target's picture: filled whole in red, one cell drawn into it.
+  void DrawIntoTarget() {
+    EXPECT_EQ(0, FillGraph(target, 255, 0, 0, 255));
+    EXPECT_EQ(0, SetDrawTarget(target));
+    EXPECT_EQ(0, DrawGraphAt(16, 24, cells[1], 0));
+    EXPECT_EQ(0, SetDrawTarget(DRAW_TARGET_BACK));
+  }
   // The graphs at fixed places of the back buffer.
   void DrawGraphs() {
     EXPECT_EQ(0, DrawGraphAt(20, 300, first, 0));
     EXPECT_EQ(0, DrawGraphTurned(100, 300, second, 0));
     for (int i = 0; i < 4; i++) EXPECT_EQ(0, DrawGraphAt(200 + 40 * i, 420, cells[i], 0));
     EXPECT_EQ(0, DrawGraphAt(kTargetX, kTargetY, target, 0));
+    // Text with the default font and with an edged font: glyphs drawn
+    // again into caches that came back empty.
+    const int white = static_cast<int>(PackDrawColor(255, 255, 255));
+    EXPECT_EQ(0, DrawTextAt(120, 360, "Restore 123", white, 0));
+    EXPECT_EQ(0, DrawTextWithFont(120, 390, "Again", static_cast<int>(PackDrawColor(255, 255, 0)),
+                                  edgedFont, static_cast<int>(PackDrawColor(0, 0, 255)), 0));
     FlushVertexBatch();
   }
   void Start(int windowed, int noEx) {
@@ -212,6 +236,11 @@ class RestoreTest : public testing::Test {
     ASSERT_EQ(0xFFFF0000u, before[305 * 640 + 25]);
     ASSERT_EQ(0xFFFF0000u, before[305 * 640 + 160]);
     ASSERT_EQ(0xFFFF0000u, before[(kTargetY + 2) * 640 + kTargetX + 2]);
+    ASSERT_EQ(0xFFFFFF00u, before[(kTargetY + 26) * 640 + kTargetX + 18]);
+    // The texts: white, and yellow edged in blue.
+    ASSERT_TRUE(Holds(before, 120, 360, 200, 24, 0xFFFFFFFFu));
+    ASSERT_TRUE(Holds(before, 120, 390, 200, 24, 0xFFFFFF00u));
+    ASSERT_TRUE(Holds(before, 120, 390, 200, 24, 0xFF0000FFu));
     const std::vector<uint32_t> black(kTargetSide * kTargetSide, 0xFF000000u);
     const int handles[2] = {vertices, indices};
     const std::vector<int> graphs = GraphHandles();
@@ -251,7 +280,7 @@ class RestoreTest : public testing::Test {
   }
 
   int vertices = -1, indices = -1;
-  int first = -1, second = -1, target = -1;
+  int first = -1, second = -1, target = -1, edgedFont = -1;
   int cells[4] = {-1, -1, -1, -1};
 };
 
