@@ -85,6 +85,7 @@ int CreateEmptyGraph(int w, int h) {
   if (!IsGraphicsStarted()) return -1;
   WaitWhileInactive();
   const int handle = AddGraphHandle();
+  if (handle < 0) return -1;
   if (CreateSharedGraphImage(-1, handle, w, h, 0, g_drawSettings.newGraphPalette, 0) < 0) {
     return -1;
   }
@@ -98,6 +99,7 @@ int MakeGraphForBaseImage(const BASEIMAGE *image, const BASEIMAGE *alpha) {
   const int hasAlpha = alpha || image->format.alphaMask ? 1 : 0;
   const int palette = image->format.bytesPerPixel == 1 && !hasAlpha ? 1 : 0;
   const int handle = AddGraphHandle();
+  if (handle < 0) return -1;
   if (CreateSharedGraphImage(image->mipCount ? image->mipCount : -1, handle, image->width,
                              image->height, hasAlpha, palette,
                              static_cast<int>(image->format.compression)) < 0) {
@@ -114,6 +116,7 @@ int CreateSubGraph(int x, int y, int w, int h, int source) {
     return -1;
   }
   const int handle = AddGraphHandle();
+  if (handle < 0) return -1;
   BindSubGraph(GetGraphRecord(handle), from, x, y, w, h);
   if (BuildGraphPieces(handle) < 0) {
     DeleteGraphHandle(handle);

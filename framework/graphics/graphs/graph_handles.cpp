@@ -71,8 +71,10 @@ int AddGraphHandle(void) {
   if (table->liveCount >= GRAPH_TABLE_SLOTS) {
     FatalErrorExit("グラフィックの数が許容量を越えました終了します");
   }
+  // Out of memory the caller gets -1 and carries on: a load failing here
+  // must not take the game down with it.
   void *block = VV_ALLOC_ZEROED(sizeof(GraphRecord));
-  if (!block) FatalErrorExit("メモリの確保に失敗しました");
+  if (!block) return WriteLogLine("メモリの確保に失敗しました");
   GraphRecord *graph = new (block) GraphRecord{};
   const int handle = HandleTableAdd(table, &graph->head);
   if (handle < 0) FatalErrorExit("グラフィックの数が許容量を越えました終了します");

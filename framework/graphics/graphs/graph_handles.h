@@ -7,8 +7,8 @@ struct GfxTexture;
 
 // Graph count and highest used slot back to 0.
 void ResetGraphTableCounts(void);
-// A new handle with an empty record; a full table or no memory ends the
-// process.
+// A new handle with an empty record; -1 (logged) when no memory is left; a
+// full table ends the process.
 int AddGraphHandle(void);
 // The slot after the last one that can hold a live graph (0 when none).
 int GetGraphSlotLimit(void);

@@ -93,7 +93,8 @@ int MakeMovieGraph(const char *path, int movieMode) {
   // An alpha movie makes an alpha draw target (index 13, or an alpha MEMIMG).
   ApplySettings(MovieGraphSettings{screenBits ? screenBits : 16, 1, 1, 0, 1, 1, alphaHalf});
   const int handle = AddGraphHandle();
-  const int made = CreateSharedGraphImage(-1, handle, width, height, alphaHalf, 0, 0);
+  const int made =
+      handle < 0 ? -1 : CreateSharedGraphImage(-1, handle, width, height, alphaHalf, 0, 0);
   ApplySettings(saved);
   if (made < 0) {
     DeleteMovieHandle(movie);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "graphics/graphs/graph_create.h"
@@ -7,6 +8,7 @@
 #include "graphics/graphs/graph_load.h"
 #include "graphics/graphs/graph_transfer.h"
 #include "graphics/images/base_image.h"
+#include "core/debug/memory.h"
 #include "softrender/softrender.h"
 #include "sound/core/sound_services.h"
 
@@ -322,6 +324,54 @@ TEST_F(GraphSoftwareTest, PicturesWithAlphaKeepItUnderTheColourKey) {
       UnpackPixelColor(format, RawPixel(handle, x, 0), nullptr, nullptr, nullptr, &alpha);
       EXPECT_EQ(expected[x], alpha) << x;
     }
+  }
+  FreeBaseImage(&image);
+}
+
+// Every allocation of a graph's creation made to fail in turn, on the
+// device and in software: each gives -1 and leaves no block and no handle
+// behind; the first (the record) says so in the log.
+TEST_F(GraphSoftwareTest, EveryAllocationFailureGivesMinusOneAndLeavesNothing) {
+  BASEIMAGE image = MakeImage(24, 12, false, Pattern);
+  const struct {
+    const char *name;
+    int (*make)(BASEIMAGE *);
+  } makers[] = {
+      {"empty", [](BASEIMAGE *) { return CreateEmptyGraph(24, 12); }},
+      {"from an image", [](BASEIMAGE *i) { return MakeGraphFromBaseImage(i); }},
+  };
+  for (int maxTexture : {4096, 0}) {
+    Start(maxTexture, 0, 1, 32);
+    const int source = CreateEmptyGraph(24, 12);
+    ASSERT_NE(-1, source);
+    const int blocks = GetAllocatedBlockCount();
+    const int slots = GetGraphSlotLimit();
+    for (const auto &m : makers) {
+      SCOPED_TRACE(std::string(m.name) + (maxTexture ? " device" : " software"));
+      int n = 1;
+      for (;; n++) {
+        log.Clear();
+        SetAllocationFailureCountdown(n);
+        const int handle = m.make(&image);
+        SetAllocationFailureCountdown(0);
+        if (handle >= 0) {
+          DeleteGraphHandle(handle);
+          break;
+        }
+        SCOPED_TRACE(n);
+        ASSERT_EQ(blocks, GetAllocatedBlockCount());
+        ASSERT_EQ(slots, GetGraphSlotLimit());
+        if (n == 1) {
+          EXPECT_TRUE(Logged("メモリの確保に失敗しました"));
+        }
+      }
+      EXPECT_GT(n, 1);
+    }
+    SetAllocationFailureCountdown(1);
+    EXPECT_EQ(-1, CreateSubGraph(0, 0, 8, 8, source));
+    SetAllocationFailureCountdown(0);
+    EXPECT_EQ(blocks, GetAllocatedBlockCount());
+    DeleteGraphHandle(source);
   }
   FreeBaseImage(&image);
 }
