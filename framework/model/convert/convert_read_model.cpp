@@ -456,6 +456,9 @@ int BuildPart(Converter *c, PartWork *w, const MeshPlace &place, int part, Model
                        : NULL;
   mesh->visible = 1;
   mesh->cullMode = 1;
+  // A mesh whose file gave colours is lit with them (the material's
+  // diffuse already multiplied in); without colours every vertex is white.
+  mesh->diffuseFromVertexColor = place.mesh->colourCount > 0 ? 1 : 0;
   mesh->texCoordSetCount = uvSets;
   mesh->meshVertexSize = VertexSizeOf(uvSets);
   w->vertexSize = mesh->meshVertexSize;

@@ -76,23 +76,28 @@ Bytes AtlasPng(const Texels &atlas) {
   return MakePng(spec);
 }
 
-// A cube of side 2 around the origin: 8 positions, 6 quads wound so that
-// they face outwards in the framework's space (the file's z negated),
-// each mapped to its atlas cell inset by 4 texels so that filtering and
-// the first mip level meet one colour.
-MqoWriteModel MakeCubeModel(const std::string &texture) {
-  MqoWriteModel model;
+MqoWriteMaterial AtlasMaterial(const std::string &texture) {
   MqoWriteMaterial material;
   material.name = "atlas";
   material.dif = 0.8f;
   material.amb = 0.6f;
   material.tex = texture;
-  model.materials.push_back(material);
+  return material;
+}
+
+// A cube of side 2 x half around centre: 8 positions, 6 quads wound so
+// that they face outwards in the framework's space (the file's z
+// negated), each mapped to its atlas cell inset by 4 texels so that
+// filtering and the first mip level meet one colour. Corner colours
+// (COL) when given, one per face corner.
+MqoWriteObject MakeCubeObject(const std::string &name, Vec3 centre, float half, int material,
+                              const std::vector<uint32_t> &colours = {}) {
   MqoWriteObject cube;
-  cube.name = "cube";
+  cube.name = name;
   for (int i = 0; i < 8; i++) {
-    const float x = (i & 1) ? 1.0f : -1.0f, y = (i & 2) ? 1.0f : -1.0f, z = (i & 4) ? 1.0f : -1.0f;
-    cube.vertices.insert(cube.vertices.end(), {x, y, -z});
+    const double x = centre.x + ((i & 1) ? half : -half), y = centre.y + ((i & 2) ? half : -half);
+    const double z = centre.z + ((i & 4) ? half : -half);
+    cube.vertices.insert(cube.vertices.end(), {static_cast<float>(x), static_cast<float>(y), static_cast<float>(-z)});
   }
   // Corners of each face in ring order; the ring is turned round where it
   // would face inwards.
@@ -110,15 +115,22 @@ MqoWriteModel MakeCubeModel(const std::string &texture) {
     if (n.x * outward[f].x + n.y * outward[f].y + n.z * outward[f].z < 0) std::swap(ring[1], ring[3]);
     MqoWriteFace face;
     face.v = ring;
-    face.material = 0;
+    face.material = material;
     const float u0 = static_cast<float>((f % 4) * kCell + kInset) / kAtlasWidth;
     const float u1 = static_cast<float>((f % 4) * kCell + kCell - kInset) / kAtlasWidth;
     const float v0 = static_cast<float>((f / 4) * kCell + kInset) / kAtlasHeight;
     const float v1 = static_cast<float>((f / 4) * kCell + kCell - kInset) / kAtlasHeight;
     face.uv = {u0, v0, u1, v0, u1, v1, u0, v1};
+    if (!colours.empty()) face.col.assign(colours.begin(), colours.end());
     cube.faces.push_back(face);
   }
-  model.objects.push_back(cube);
+  return cube;
+}
+
+MqoWriteModel MakeCubeModel(const std::string &texture) {
+  MqoWriteModel model;
+  model.materials.push_back(AtlasMaterial(texture));
+  model.objects.push_back(MakeCubeObject("cube", Vec3{0, 0, 0}, 1.0f, 0));
   return model;
 }
 
@@ -182,9 +194,60 @@ class ModelPictureTest : public testing::Test {
     const Bytes png = AtlasPng(atlas);
     WriteFile("atlas.png", std::string(png.begin(), png.end()));
     WriteFile("cube.mqo", WriteMqo(MakeCubeModel("atlas.png")));
+    // The same atlas with an "_a" file beside it: face 0 at half opacity.
+    WriteFile("atlasA.png", std::string(png.begin(), png.end()));
+    halfAtlas = atlas;
+    Texels alpha = atlas;
+    for (size_t i = 0; i < alpha.argb.size(); i++) alpha.argb[i] = 0xFFFFFFFFu;
+    for (int y = 0; y < kCell; y++) {
+      for (int x = 0; x < kCell; x++) {
+        alpha.argb[static_cast<size_t>(y) * kAtlasWidth + x] = 0xFF808080u;
+        uint32_t &texel = halfAtlas.argb[static_cast<size_t>(y) * kAtlasWidth + x];
+        texel = (texel & 0xFFFFFFu) | 0x80000000u;
+      }
+    }
+    const Bytes alphaPng = AtlasPng(alpha);
+    WriteFile("atlasA_a.png", std::string(alphaPng.begin(), alphaPng.end()));
+    WriteFile("cube_a.mqo", WriteMqo(MakeCubeModel("atlasA.png")));
+    WriteFile("missing.mqo", WriteMqo(MakeCubeModel("missing.png")));
+    WriteFile("col.mqo", WriteMqo(ColModel()));
+    WriteFile("hidden.mqo", WriteMqo(HiddenModel()));
+    WriteFile("frames.mqo", WriteMqo(FramesModel()));
+  }
+  // A material without a texture over corner colours.
+  static MqoWriteModel ColModel() {
+    MqoWriteModel model;
+    MqoWriteMaterial paint;
+    paint.name = "paint";
+    paint.col[0] = 1.0f, paint.col[1] = 0.9f, paint.col[2] = 0.8f;
+    paint.dif = 0.9f;
+    paint.amb = 0.4f;
+    model.materials.push_back(paint);
+    model.objects.push_back(
+        MakeCubeObject("cube", Vec3{0, 0, 0}, 1.0f, 0, {0xFF2020E0u, 0xFF20E020u, 0xFFE02020u, 0xFFC0C0C0u}));
+    return model;
+  }
+  // A cube and, beside it, a smaller hidden one.
+  static MqoWriteModel HiddenModel() {
+    MqoWriteModel model = MakeCubeModel("atlas.png");
+    MqoWriteObject hidden = MakeCubeObject("hidden", Vec3{-1.6, 0.4, -1.0}, 0.5f, 0);
+    hidden.visible = 0;
+    model.objects.push_back(hidden);
+    return model;
+  }
+  // Three small cubes, one frame each.
+  static MqoWriteModel FramesModel() {
+    MqoWriteModel model;
+    model.materials.push_back(AtlasMaterial("atlas.png"));
+    model.objects.push_back(MakeCubeObject("left", Vec3{-1.6, 0, 0}, 0.6f, 0));
+    model.objects.push_back(MakeCubeObject("middle", Vec3{0, 0.5, 0.4}, 0.6f, 0));
+    model.objects.push_back(MakeCubeObject("right", Vec3{1.4, -0.3, -0.6}, 0.6f, 0));
+    return model;
   }
   void TearDown() override {
-    if (cube >= 0) VLMDeleteInstance(cube);
+    for (int handle : {cube, other}) {
+      if (handle >= 0) VLMDeleteInstance(handle);
+    }
     SetModelVertexBuffersInUse(1);
     EndFrameworkInMode();
     g_gfxTestSwitches.noEx = 0;
@@ -216,13 +279,18 @@ class ModelPictureTest : public testing::Test {
   }
   // Clears colour and depth, draws the cube and reads the back buffer.
   std::vector<uint32_t> DrawCube() {
+    return Draw([this] { EXPECT_EQ(0, VLMDrawInstance(cube)); });
+  }
+  // The same around other draws.
+  template <typename Drawing>
+  std::vector<uint32_t> Draw(Drawing drawing) {
     SetCamera();
     GfxDevice *device = GetGfxDevice();
     FlushVertexBatch();
     EndDeviceScene();
     device->Clear(GFX_CLEAR_TARGET | GFX_CLEAR_ZBUFFER, 0xFF000000u | kBackground, 1.0f);
     SetDeviceAmbientColor(0xFF333333u);
-    EXPECT_EQ(0, VLMDrawInstance(cube));
+    drawing();
     FlushVertexBatch();
     EndDeviceScene();
     std::vector<uint32_t> pixels(640 * 480);
@@ -230,11 +298,20 @@ class ModelPictureTest : public testing::Test {
     return pixels;
   }
   model_reference::Result Expected(const Mat4 &world) {
+    return model_reference::Render(scene, {Placed(&writtenCube, world, &atlas)});
+  }
+  static model_reference::Instance Placed(const MqoWriteModel *model, const Mat4 &world, const Texels *texture) {
     model_reference::Instance instance;
-    instance.model = &writtenCube;
+    instance.model = model;
     instance.world = world;
-    instance.textures.push_back(&atlas);
-    return model_reference::Render(scene, {instance});
+    instance.textures.push_back(texture);
+    return instance;
+  }
+  // Loads another model in place of the cube.
+  void LoadInstead(const char *path) {
+    ASSERT_EQ(0, VLMDeleteInstance(cube));
+    cube = LoadModel(path);
+    ASSERT_GE(cube, 0);
   }
   // Interior pixels within the rounding step of the screen's depth; edge
   // mismatches at most one in twenty edge pixels.
@@ -279,13 +356,13 @@ class ModelPictureTest : public testing::Test {
     EXPECT_GT(covered, 20000);
   }
 
-  static Texels atlas;
+  static Texels atlas, halfAtlas;
   MqoWriteModel writtenCube = MakeCubeModel("atlas.png");
   model_reference::Scene scene;
-  int cube = -1;
+  int cube = -1, other = -1;
 };
 
-Texels ModelPictureTest::atlas;
+Texels ModelPictureTest::atlas, ModelPictureTest::halfAtlas;
 
 TEST_F(ModelPictureTest, LitTexturedCube) {
   Start(0);
@@ -331,6 +408,77 @@ TEST_F(ModelPictureTest, SamePictureAfterAScreenModeChangeAndBack) {
   const std::vector<uint32_t> after = DrawCube();
   ExpectMatches(Expected(model_reference::Identity()), after, "mode_change");
   EXPECT_TRUE(before == after);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ModelPictureTest, AlphaFileMakesOneFaceHalfSeeThrough) {
+  Start(0);
+  LoadInstead("cube_a.mqo");
+  const MqoWriteModel written = MakeCubeModel("atlasA.png");
+  ExpectMatches(model_reference::Render(scene, {Placed(&written, model_reference::Identity(), &halfAtlas)}),
+                DrawCube(), "alpha_file");
+}
+
+TEST_F(ModelPictureTest, MissingTextureDrawsWhiteTimesTheMaterial) {
+  Start(0);
+  LoadInstead("missing.mqo");
+  const MqoWriteModel written = MakeCubeModel("missing.png");
+  ExpectMatches(model_reference::Render(scene, {Placed(&written, model_reference::Identity(), nullptr)}), DrawCube(),
+                "missing_texture");
+}
+
+TEST_F(ModelPictureTest, ColourOnlyMaterialShadesTheCornerColours) {
+  Start(0);
+  LoadInstead("col.mqo");
+  const MqoWriteModel written = ColModel();
+  ExpectMatches(model_reference::Render(scene, {Placed(&written, model_reference::Identity(), nullptr)}), DrawCube(),
+                "corner_colours");
+}
+
+TEST_F(ModelPictureTest, TwoClonesOverlapInDepth) {
+  Start(0);
+  other = VLMCloneInstance(cube);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(0, VLMSetInstancePosition(other, 0.9f, 0.4f, 1.1f));
+  ASSERT_EQ(0, VLMSetInstanceRotation(other, 0.0f, 0.6f, 0.0f));
+  const Mat4 moved = model_reference::Multiply(model_reference::RotationY(0.6f), model_reference::Translation(0.9f, 0.4f, 1.1f));
+  // The nearer cube drawn last and first: the depth test gives one picture.
+  const model_reference::Result expected = model_reference::Render(
+      scene, {Placed(&writtenCube, moved, &atlas), Placed(&writtenCube, model_reference::Identity(), &atlas)});
+  ExpectMatches(expected, Draw([this] {
+                  EXPECT_EQ(0, VLMDrawInstance(other));
+                  EXPECT_EQ(0, VLMDrawInstance(cube));
+                }),
+                "clones_far_first");
+  ExpectMatches(expected, Draw([this] {
+                  EXPECT_EQ(0, VLMDrawInstance(cube));
+                  EXPECT_EQ(0, VLMDrawInstance(other));
+                }),
+                "clones_near_first");
+}
+
+TEST_F(ModelPictureTest, HiddenObjectIsNotDrawn) {
+  Start(0);
+  LoadInstead("hidden.mqo");
+  const MqoWriteModel written = HiddenModel();
+  ExpectMatches(model_reference::Render(scene, {Placed(&written, model_reference::Identity(), &atlas)}), DrawCube(),
+                "hidden_object");
+}
+
+TEST_F(ModelPictureTest, FrameByFrameDrawsMakeTheWholePicture) {
+  Start(0);
+  LoadInstead("frames.mqo");
+  const MqoWriteModel written = FramesModel();
+  const model_reference::Result expected =
+      model_reference::Render(scene, {Placed(&written, model_reference::Identity(), &atlas)});
+  ExpectMatches(expected, DrawCube(), "frames_whole");
+  ExpectMatches(expected, Draw([this] {
+                  for (int f = 0; f < 3; f++) EXPECT_EQ(0, VLMDrawInstanceFrame(cube, f));
+                }),
+                "frames_one_by_one");
 }
 
 }  // namespace
