@@ -3,7 +3,8 @@
 // back from the draw screen before presenting. Unblended axis-aligned
 // scenes equal a picture built here; blended ones lie within the blend
 // arithmetic's rounding; turned ones within a tolerance; and every scene
-// drawn by Direct3D matches the software renderer's.
+// drawn by Direct3D matches the software renderer's. Draws through a blend
+// graph exist on the device only and are checked against their picture.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
@@ -21,6 +22,7 @@
 #include "graphics/draw/draw_target.h"
 #include "graphics/draw_calls/draw_paths.h"
 #include "graphics/graphs/graph_handles.h"
+#include "graphics/graphs/graph_load.h"
 #include "graphics/graphs/graph_records.h"
 #include "graphics/state/vertex_batch.h"
 #include "picture_compare.h"
@@ -249,6 +251,46 @@ void PutSprite(Picture *p, int x, int y, bool keyed,
 
 uint32_t Replace(uint32_t source, uint32_t) { return source; }
 
+// The blend graph of the blend-graph scenes: the drawn graph's size, grey,
+// its alpha a different value in every pixel (128 among them).
+uint32_t BlendAlphaAt(int x, int y) { return static_cast<uint32_t>((x * 11 + y * 7) % 256); }
+
+// Draws the block graph at (100, 50) through the blend graph with border
+// parameter p and range r, then takes the blend graph away.
+void DrawThroughBlendGraph(int blocks, int p, int r) {
+  BASEIMAGE image;
+  memset(&image, 0, sizeof image);
+  ASSERT_EQ(0, CreateArgb32BaseImage(kSpriteW, kSpriteH, &image));
+  for (int y = 0; y < kSpriteH; y++) {
+    for (int x = 0; x < kSpriteW; x++) {
+      const uint32_t v = BlendAlphaAt(x, y) << 24 | 0x808080u;
+      memcpy(static_cast<uint8_t *>(image.pixels) + y * image.pitch + x * 4, &v, 4);
+    }
+  }
+  const int blend = MakeGraphFromBaseImage(&image);
+  FreeBaseImage(&image);
+  ASSERT_NE(-1, blend);
+  ASSERT_EQ(0, SetDrawBlendGraph(blend, p, r));
+  EXPECT_EQ(0, DrawGraphAt(100, 50, blocks, 0));
+  EXPECT_EQ(0, SetDrawBlendGraph(-1, 0, 0));
+  DeleteGraphHandle(blend);
+}
+
+// The block graph at (100, 50) laid over the picture with the per-pixel
+// weight (0-255) of the blend graph's alpha.
+void PutBlocksWeighted(Picture *p, const std::function<uint32_t(uint32_t)> &weight) {
+  const Sprite blocks = BlockSprite(kSpriteW, kSpriteH);
+  for (int j = 0; j < kSpriteH; j++) {
+    for (int i = 0; i < kSpriteW; i++) {
+      const uint32_t a = weight(BlendAlphaAt(i, j));
+      const uint32_t d = p->At(100 + i, 50 + j) & 0xFFFFFF;
+      p->Set(100 + i, 50 + j, AtDepth(PerChannel(blocks.At(i, j), d, [a](uint32_t s, uint32_t t) {
+               return (s * a + t * (255 - a) + 127) / 255;
+             })));
+    }
+  }
+}
+
 std::vector<Scene> Scenes() {
   const PictureTolerance exact = {0, 0};
   // One 565 step reads back as 8 or 9 once widened to eight bits.
@@ -380,6 +422,23 @@ std::vector<Scene> Scenes() {
                     [](int, int, int w) { DrawGraphAt(50, 300, w, 1); },
                     [](Picture *p) { PutSprite(p, 50, 300, true, Replace); }, exact, exact,
                     false});
+  // A blend graph with a border range of 1: the alpha test lets through
+  // the pixels whose blend alpha is at least the border parameter, unblended.
+  scenes.push_back({"blend graph border",
+                    [](int, int blocks, int) { DrawThroughBlendGraph(blocks, 128, 1); },
+                    [](Picture *p) {
+                      PutBlocksWeighted(p, [](uint32_t a) { return a >= 128 ? 255u : 0u; });
+                    },
+                    exact, exact, true});
+  // A range above 128 blends by the blend alpha moved by the texture
+  // factor: at parameter 128, L = 512 - 128 x 512 / 255 = 255, below 256, so
+  // the factor's alpha 255 - 255 x 255 / 256 = 1 is subtracted.
+  scenes.push_back({"blend graph soft border",
+                    [](int, int blocks, int) { DrawThroughBlendGraph(blocks, 128, 255); },
+                    [](Picture *p) {
+                      PutBlocksWeighted(p, [](uint32_t a) { return a >= 1 ? a - 1 : 0u; });
+                    },
+                    blended, blended, true});
   scenes.push_back({"clear of a rectangle",
                     [](int, int, int) {
                       const Rect r = {10, 20, 110, 70};
