@@ -6,6 +6,7 @@
 #include "graphics/draw/draw_setters.h"
 #include "graphics/draw/draw_target.h"
 #include "graphics/graphs/graph_create.h"
+#include "graphics/state/render_state_cache.h"
 #include "graphics/text/font_cache_graphs.h"
 #include "graphics/text/glyph_cache.h"
 #include "graphics/text/text_draw.h"
@@ -76,6 +77,9 @@ void DrawGlyphFromGraphs(const TextDrawRequest *request, const FontRecord *font,
 
 int DrawTextGraphs(int x, int y, const char *text, uint32_t color, int fontHandle,
                    uint32_t edgeColor, int vertical) {
+  // A lost device takes the cache textures: no glyph can be put into them
+  // or drawn from them until the restore.
+  if (!StateDevice()) return -1;
   if (PrepareFontCacheGraph(fontHandle) < 0) return -1;
   TextDrawRequest request;
   InitTextDrawRequest(&request, x, y, text, color, edgeColor, fontHandle, vertical,

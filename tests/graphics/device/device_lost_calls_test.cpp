@@ -26,15 +26,19 @@
 #include "graphics/graphs/graph_load.h"
 #include "graphics/graphs/graph_transfer.h"
 #include "graphics/images/image_fixtures.h"
+#include "graphics/state/vertex_batch.h"
+#include "graphics/text/fake_glyph_source.h"
+#include "graphics/text/font_handles.h"
 #include "velvane.h"
 
 namespace {
 
 const char kFile[] = "device_lost_calls.png";
-// A result that depends on the platform (whether a default font exists).
-const int kAnyResult = 1 << 30;
 const char kNoFormatLine[] =
     "指定のフォーマットで作成できるテクスチャフォーマットがありませんでした";
+const char kNoTextureCacheLine[] = "テクスチャ文字キャッシュの作成に失敗しました";
+// No line at all.
+const char kNoLine[] = "";
 
 class DeviceLostCallsTest : public GraphFixture {
  protected:
@@ -55,6 +59,15 @@ class DeviceLostCallsTest : public GraphFixture {
     ASSERT_NE(-1, picture);
     ASSERT_NE(-1, target);
     ASSERT_NE(-1, vertices);
+    // Fonts on the Direct3D path, their glyph caches filled once.
+    font = CreateFontToHandle("Face", 16, -1, 0, -1, -1, 0, -1, -1);
+    edgedFont = CreateFontToHandle("Face", 16, -1, 1, -1, 1, 0, -1, -1);
+    ASSERT_NE(-1, font);
+    ASSERT_NE(-1, edgedFont);
+    ASSERT_EQ(0, DrawTextWithFont(0, 0, "ab", 0xFFFF, font, 0, 0));
+    ASSERT_EQ(0, DrawTextWithFont(0, 0, "ab", 0xFFFF, edgedFont, 0, 0));
+    ASSERT_EQ(0, DrawTextAt(0, 0, "ab", 0xFFFF, 0));
+    ASSERT_EQ(0, PresentScreen());
   }
   void TearDown() override {
     DeleteAllVertexBufferHandles();
@@ -72,7 +85,8 @@ class DeviceLostCallsTest : public GraphFixture {
 
  public:
   Bytes png;
-  int picture = -1, target = -1, vertices = -1;
+  int picture = -1, target = -1, vertices = -1, font = -1, edgedFont = -1;
+  FakeGlyphSource glyphs;
 };
 
 struct LostCall {
@@ -162,9 +176,35 @@ TEST_F(DeviceLostCallsTest, EveryEntryPointRefusesWithoutReachingTheDevice) {
        -1, nullptr},
       {"blend mode", [](DeviceLostCallsTest *) { return SetBlendModeAndParam(1, 128); }, 0, nullptr},
       {"mask", [](DeviceLostCallsTest *) { return SetMaskEnabled(1); }, -1, nullptr},
-      {"text", [](DeviceLostCallsTest *) { return DrawTextAt(0, 0, "abc", 0xFFFFFF, 0); },
-       kAnyResult,
-       nullptr},
+      // Text on the Direct3D path: glyphs cached before the loss, new ones,
+      // vertical, edged and formatted; none is put into a cache texture.
+      {"text, default font", [](DeviceLostCallsTest *) { return DrawTextAt(0, 0, "ab", 0xFFFF, 0); },
+       -1, kNoLine},
+      {"text, cached glyphs",
+       [](DeviceLostCallsTest *t) { return DrawTextWithFont(0, 0, "ab", 0xFFFF, t->font, 0, 0); },
+       -1, kNoLine},
+      {"text, new glyphs",
+       [](DeviceLostCallsTest *t) { return DrawTextWithFont(0, 0, "xyz", 0xFFFF, t->font, 0, 0); },
+       -1, kNoLine},
+      {"text, vertical",
+       [](DeviceLostCallsTest *t) { return DrawTextWithFont(0, 0, "abq", 0xFFFF, t->font, 0, 1); },
+       -1, kNoLine},
+      {"text, edged",
+       [](DeviceLostCallsTest *t) {
+         return DrawTextWithFont(0, 0, "abw", 0xFFFF, t->edgedFont, 0x1F, 0);
+       },
+       -1, kNoLine},
+      {"text, formatted",
+       [](DeviceLostCallsTest *) { return DrawFormattedText(0, 0, 0xFFFF, "%d", 42); }, -1,
+       kNoLine},
+      // A font made while lost gets no cache texture and keeps its glyphs
+      // in memory.
+      {"font made while lost",
+       [](DeviceLostCallsTest *) {
+         const int made = CreateFontToHandle("Face", 20, -1, 0, -1, -1, 0, -1, -1);
+         return made == -1 ? -1 : 0;
+       },
+       0, kNoTextureCacheLine},
       // Targets, locks and presentation.
       {"select the back buffer", [](DeviceLostCallsTest *) { return SetDrawTarget(-2); }, 0,
        nullptr},
@@ -205,12 +245,12 @@ TEST_F(DeviceLostCallsTest, EveryEntryPointRefusesWithoutReachingTheDevice) {
     SCOPED_TRACE(c.name);
     log.Clear();
     const int result = c.call(this);
-    if (c.expected != kAnyResult) {
-      EXPECT_EQ(c.expected, result);
-    }
+    EXPECT_EQ(c.expected, result);
     EXPECT_EQ(0, device.deviceLessCalls) << device.firstDeviceLessCall;
     EXPECT_EQ(0, device.staleUses);
-    if (c.line) {
+    if (c.line == kNoLine) {
+      EXPECT_EQ("", log.Text());
+    } else if (c.line) {
       EXPECT_TRUE(Logged(c.line)) << testing::PrintToString(log.Text());
     }
     device.deviceLessCalls = 0;
@@ -223,6 +263,13 @@ TEST_F(DeviceLostCallsTest, EveryEntryPointRefusesWithoutReachingTheDevice) {
   EXPECT_EQ(0, FillGraph(target, 1, 2, 3, 4));
   EXPECT_EQ(0, DrawGraphAt(0, 0, target, 0));
   EXPECT_NE(nullptr, GetVertexBufferDevice(vertices));
+  // Text too, old glyphs and new ones.
+  device.calls.clear();
+  EXPECT_EQ(0, DrawTextWithFont(0, 0, "abxyz", 0xFFFF, font, 0, 0));
+  EXPECT_EQ(0, DrawTextWithFont(0, 0, "abw", 0xFFFF, edgedFont, 0x1F, 0));
+  FlushVertexBatch();
+  EXPECT_FALSE(device.CallsOf("DrawPrimitiveUP").empty());
+  EXPECT_EQ(0, device.staleUses);
 }
 
 }  // namespace
