@@ -196,7 +196,9 @@ unsigned CellBits(const uint8_t *row, int cx, int count) {
 // Plain horizontal text on an image of 16- or 32-bit pixels, eight cell
 // columns at a time. A last group shorter than eight still goes whole when
 // the image row has room for the eight pixels: the lanes past the span
-// select the image's own pixels, so they are written back unchanged.
+// select the image's own pixels, so they are written back unchanged. The
+// bounds are copied into locals first: the pixel stores may alias any
+// byte, which would otherwise have them read again after every store.
 template <class Pixel>
 void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan &span,
                     const Landing &to, const uint32_t *palette) {
@@ -206,13 +208,20 @@ void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan 
   const Vector bitOf = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
   const CellBytes laneIndex = {0, 1, 2, 3, 4, 5, 6, 7};
   const int bitCells = font->memoryBits == 1;
-  for (int cy = span.y0; cy < span.y1; cy++) {
-    const uint8_t *row = cell + cy * font->memoryRowBytes;
-    uint8_t *line = to.origin + (cy - span.y0) * to.rowStep;
-    int cx = span.x0;
-    for (; cx < span.x1; cx += LANES, line += LANES * sizeof(Pixel)) {
-      const int count = Min(LANES, span.x1 - cx);
-      if (cx + LANES > to.roomColumns) break;
+  const int rowBytes = font->memoryRowBytes;
+  const int x0 = span.x0, x1 = span.x1, rows = span.y1 - span.y0;
+  // Groups that go whole: those the span needs, as far as the row has room.
+  const int needed = (x1 - x0 + LANES - 1) / LANES;
+  const int room = to.roomColumns > x0 ? (to.roomColumns - x0) / LANES : 0;
+  const int groups = Min(needed, room);
+  const int groupsEnd = Min(x1, x0 + groups * LANES);
+  const Landing at = to;
+  const uint8_t *row = cell + span.y0 * rowBytes;
+  for (int r = 0; r < rows; r++, row += rowBytes) {
+    uint8_t *line = at.origin + r * at.rowStep;
+    int cx = x0;
+    for (; cx < groupsEnd; cx += LANES, line += LANES * sizeof(Pixel)) {
+      const int count = Min(LANES, x1 - cx);
       if (bitCells) {
         const unsigned bits = CellBits(row, cx, count);
         if (!bits) continue;
@@ -220,7 +229,7 @@ void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan 
         Select8(line, isText, Vector{}, text, edge);
       } else {
         CellBytes values = {};
-        if (cx + LANES <= font->memoryRowBytes) {
+        if (cx + LANES <= rowBytes) {
           // The whole group lies in the cell row: one load, the columns
           // past the span masked off.
           memcpy(&values, row + cx, sizeof values);
@@ -228,16 +237,13 @@ void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan 
         } else {
           memcpy(&values, row + cx, static_cast<size_t>(count));
         }
-        uint64_t any;
-        memcpy(&any, &values, sizeof any);
-        if (!any) continue;
         const Vector wide = __builtin_convertvector(values, Vector);
         Select8(line, (Vector)(wide == 1), (Vector)(wide == 2), text, edge);
       }
     }
-    for (; cx < span.x1; cx++, line += sizeof(Pixel)) {
+    for (; cx < x1; cx++, line += sizeof(Pixel)) {
       const int value = bitCells ? (row[cx >> 3] >> (7 - (cx & 7))) & 1 : row[cx];
-      if (value) Put<sizeof(Pixel)>(line, palette[value], to);
+      if (value) Put<sizeof(Pixel)>(line, palette[value], at);
     }
   }
 }
