@@ -215,6 +215,7 @@ void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan 
   const int room = to.roomColumns > x0 ? (to.roomColumns - x0) / LANES : 0;
   const int groups = Min(needed, room);
   const int groupsEnd = Min(x1, x0 + groups * LANES);
+  const CellBytes lastGroupLanes = (CellBytes)(laneIndex < static_cast<uint8_t>(x1 - x0 - (needed - 1) * LANES));
   const Landing at = to;
   const uint8_t *row = cell + span.y0 * rowBytes;
   for (int r = 0; r < rows; r++, row += rowBytes) {
@@ -233,7 +234,7 @@ void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan 
           // The whole group lies in the cell row: one load, the columns
           // past the span masked off.
           memcpy(&values, row + cx, sizeof values);
-          values &= (CellBytes)(laneIndex < static_cast<uint8_t>(count));
+          if (count < LANES) values &= lastGroupLanes;
         } else {
           memcpy(&values, row + cx, static_cast<size_t>(count));
         }
