@@ -22,6 +22,7 @@ enum { STATIC_LIST_CHARACTERS = 256, FORMAT_BUFFER_SIZE = 2048 };
 struct TextDrawState {
   unsigned char list[STATIC_LIST_CHARACTERS * 3];
   uint8_t seen[FONT_LOOKUP_SIZE / 8];
+  int listWasCached;  // the last list built found every character cached
 };
 
 TextDrawState g_textDraw;
@@ -87,7 +88,8 @@ int BuildCharList(int maxLength, const char *s, int fontHandle, unsigned char *l
   }
   *count = n;
   // A warm cache holds every character: nothing to collect or render.
-  if (AllCached(font, list, n)) return 0;
+  g_textDraw.listWasCached = AllCached(font, list, n);
+  if (g_textDraw.listWasCached) return 0;
   unsigned char *pending = static_cast<unsigned char *>(VV_ALLOC(3 * (n > 0 ? n : 1)));
   if (!pending) return -1;
   const int uncached = CollectUncached(font, list, n, pending);
@@ -168,7 +170,7 @@ int DrawStringCore(const TextDrawRequest *request) {
   }
   int count = 0;
   int result = BuildCharList(request->length, request->text, request->fontHandle, list, &count);
-  if (result == 0 && request->draw && request->wholeOrNothing) {
+  if (result == 0 && request->draw && request->wholeOrNothing && !g_textDraw.listWasCached) {
     result = EnsureDrawsWhole(request, font, list, count);
   }
   double pen = 0;
