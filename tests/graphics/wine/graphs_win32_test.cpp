@@ -2,7 +2,8 @@
 // base images read back equal to the image (one texture, and several under
 // a small maximum texture size), draw-target graphs filled and copied
 // from the screen read back through their render-target surface, and a
-// graph selected as the draw target drawn into and read through the lock.
+// graph selected as the draw target drawn into and read through the lock,
+// and graphs from a file restored from it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -22,6 +23,7 @@
 #include "graphics/graphs/graph_records.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/state/vertex_batch.h"
+#include "picture_compare.h"
 #include "softrender/softrender.h"
 #include "spine_support.h"
 #include "velvane.h"
@@ -264,6 +266,40 @@ TEST_P(GraphsTest, ClearingATargetGraphBlackensItsRectangle) {
     const bool inside = x >= area.left && x < area.right && y >= area.top && y < area.bottom;
     return inside ? 0xFF000000u : 0xFF336699u;
   });
+}
+
+// Graphs from a file, whole and divided, come back from the file after the
+// device's textures are rebuilt (or, in software, after being drawn over);
+// a graph without a file is left cleared.
+TEST_P(GraphsTest, FileGraphsComeBackFromTheirFile) {
+  Picture file(48, 20);
+  for (int y = 0; y < 20; y++) {
+    for (int x = 0; x < 48; x++) file.Set(x, y, Pattern(x, y));
+  }
+  ASSERT_EQ(0, file.WriteRgbBmp("graphs_restore.bmp"));
+  const int whole = LoadGraphFromFile("graphs_restore.bmp", 0);
+  ASSERT_NE(-1, whole);
+  int cells[2] = {-1, -1};
+  ASSERT_EQ(0, LoadDividedGraph("graphs_restore.bmp", 2, 2, 1, 24, 20, cells, 0));
+  BASEIMAGE image = PatternImage(8, 8);
+  const int plain = MakeGraphFromBaseImage(&image);
+  FreeBaseImage(&image);
+  ASSERT_NE(-1, plain);
+  if (software) {
+    ASSERT_EQ(0, FillGraph(whole, 1, 2, 3, 255));
+    ASSERT_EQ(0, FillGraph(cells[1], 1, 2, 3, 255));
+  } else {
+    ASSERT_EQ(0, ReleaseAllGraphTextures());
+    ASSERT_EQ(0, CreateAllGraphTextures());
+    ExpectPicture(plain, [](int, int) { return 0u; });
+  }
+  ASSERT_EQ(0, RestoreAllGraphs());
+  ExpectPicture(whole, Pattern);
+  // The device read covers the cells' shared image, the software read the
+  // cell's own view.
+  const int cellX = software ? 24 : 0;
+  ExpectPicture(cells[1], [cellX](int x, int y) { return Pattern(x + cellX, y); });
+  if (!software) ExpectPicture(plain, [](int, int) { return 0u; });
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, GraphsTest, testing::Values(0, 1),
