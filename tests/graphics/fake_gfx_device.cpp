@@ -198,8 +198,9 @@ int FakeGfxDevice::CreateDirectDraw() {
 
 int FakeGfxDevice::InitializeDirectDraw() { return Record("InitializeDirectDraw") ? -1 : 0; }
 
-int FakeGfxDevice::SetCooperativeLevel(void *, int fpuPreserve) {
-  return Record("SetCooperativeLevel", Format("fpu=%d", fpuPreserve)) ? -1 : 0;
+int FakeGfxDevice::SetCooperativeLevel(void *window, int fpuPreserve) {
+  const char *owner = !window ? "none" : window == MainWindow() ? "main" : "other";
+  return Record("SetCooperativeLevel", Format("window=%s fpu=%d", owner, fpuPreserve)) ? -1 : 0;
 }
 
 void FakeGfxDevice::ReleaseDirectDraw() {
@@ -435,7 +436,7 @@ void FakeGfxDevice::RestoreDesktopDisplayMode() { Record("RestoreDesktopDisplayM
 
 int FakeGfxDevice::IsWindowed() { return windowed; }
 
-void *FakeGfxDevice::MainWindow() { return nullptr; }
+void *FakeGfxDevice::MainWindow() { return &mainWindow_; }
 
 int FakeGfxDevice::IsVistaOrLater() { return vistaOrLater; }
 

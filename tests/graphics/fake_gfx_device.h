@@ -299,6 +299,8 @@ class FakeGfxDevice : public GfxDevice {
   std::set<std::string> failAll_;
   std::vector<FakeGfxObject *> objects_;
   FakeGfxObject *backBuffer_ = nullptr;
+  // Stands in for the main window's handle: its address only.
+  char mainWindow_ = 0;
 };
 
 // Caps where every probed format and depth works, shaders 2.0 and a maximum

@@ -232,7 +232,12 @@ int CreateDirectDrawObject(void) {
     return -1;
   }
   WriteLogLine("初期化に成功しました\n");
-  device->SetCooperativeLevel(device->MainWindow(), D3D_FPU_PRESERVE);
+  // Normal cooperation needs no window. Given the main window, DirectDraw
+  // claims it for a presentation of its own, and the Direct3D device drawing
+  // into the same window then contends with it for the window's pixel
+  // format on every present (under Wine the window's drawable is remade each
+  // frame: presents crawl and the picture shows only now and then).
+  device->SetCooperativeLevel(NULL, D3D_FPU_PRESERVE);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "graphics/device/direct3d_init.h"
 #include "graphics/device/gfx_fixture.h"
@@ -70,6 +71,14 @@ TEST_F(Direct3DInitTest, HardwarePathInWindowModeOnA32BitDesktop) {
   EXPECT_EQ(0, TerminateDirect3D());
   EXPECT_EQ(0, device.LiveObjects());
   EXPECT_EQ(0, device.doubleReleases);
+}
+
+TEST_F(Direct3DInitTest, DirectDrawCooperatesWithoutTheMainWindow) {
+  ASSERT_EQ(0, InitDirect3D());
+  const std::vector<std::string> levels = device.CallsOf("SetCooperativeLevel");
+  ASSERT_EQ(1u, levels.size());
+  EXPECT_EQ(0u, levels[0].find("SetCooperativeLevel window=none ")) << levels[0];
+  EXPECT_EQ(0, TerminateDirect3D());
 }
 
 TEST_F(Direct3DInitTest, FullScreenFormatByColourBits) {
