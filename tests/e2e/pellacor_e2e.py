@@ -9,8 +9,11 @@ game is installed into a work folder (a fresh temporary one unless --work
 names one) and started through tools/wine-run.sh on an Xvfb display of its
 own (1024 x 768 x 24), with the Japanese locale; xdotool answers and
 clicks, xwd reads the screen. Nothing waits blind: every step polls the
-window list or a capture against a time limit, and a failure keeps the
-last capture (capture.xwd in the work folder).
+window list or a capture against a time limit (and the whole play against
+one more), and each step logs its elapsed time and how many captures it
+took. A failure keeps, in the work folder, the last capture of every step
+(step-N-NAME.xwd and .png), the X window tree (windows.txt) and what Wine
+printed (wine-output.txt, also shown).
 
 The full play installs a test stage (one paddle, a single block of one
 life three rows above it, no second stage) and a high score of 0; answers
@@ -34,6 +37,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 sys.dont_write_bytecode = True  # no cache folder beside the scripts
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -44,7 +48,10 @@ import pictures  # noqa: E402  (the generated pictures, cell by cell)
 QUESTION_TITLE = "ウィンドウ設定"
 WINDOW_TITLE = "Pellacor"
 GAME_FOLDERS = ("Graph", "Model", "Music", "Script", "Sound")
-STEP_LIMIT = 300.0
+# The first step waits for the Wine prefix to be made as well.
+FIRST_STEP_LIMIT = 300.0
+STEP_LIMIT = 120.0
+PLAY_LIMIT = 780.0
 POLL = 0.1
 # The game reads the buttons' state once a frame, so a press is held long
 # enough for a frame to see it even when presentation is slow.
@@ -135,10 +142,15 @@ class Session:
         prefix = prefix or (shared + "-e2e" if shared else os.path.join(work, "wineprefix"))
         self.env["VELVANE_WINEPREFIX"] = prefix
         self.env["WINEPREFIX"] = prefix
+        self.output = open(os.path.join(work, "wine-output.txt"), "wb")
         self.game = subprocess.Popen([os.path.join(ROOT, "tools", "wine-run.sh"),
                                       os.path.join(work, "pellacor.exe")],
-                                     cwd=work, env=self.env, start_new_session=True)
-        self.last_capture = None
+                                     cwd=work, env=self.env, start_new_session=True,
+                                     stdout=self.output, stderr=subprocess.STDOUT)
+        self.deadline = time.monotonic() + PLAY_LIMIT
+        # The last capture of each step so far: (step name, xwd bytes).
+        self.step_captures = []
+        self.captures = self.failed_captures = 0
 
     def xdotool(self, *args):
         """xdotool's words; none when it fails or hangs (a --sync that never
@@ -151,17 +163,23 @@ class Session:
         return result.stdout.decode("utf-8", "replace").split()
 
     def poll(self, what, check, limit=STEP_LIMIT, game_may_end=False):
-        """check() until it gives something; Failure after limit seconds."""
-        end = time.monotonic() + limit
+        """check() until it gives something; Failure after limit seconds
+        (or when the whole play's time is up)."""
+        started = time.monotonic()
+        end = min(started + limit, self.deadline)
+        self.step_captures.append((what, None))
+        self.captures = self.failed_captures = 0
         while time.monotonic() < end:
             if not game_may_end and self.game.poll() is not None:
                 raise Failure("the game ended (%d) while waiting for %s" % (self.game.returncode, what))
             found = check()
             if found:
-                progress("%s: seen" % what)
+                progress("%s: seen after %.1f s (%d captures, %d failed)"
+                         % (what, time.monotonic() - started, self.captures, self.failed_captures))
                 return found
             time.sleep(POLL)
-        raise Failure("no %s within %d s" % (what, limit))
+        raise Failure("no %s within %d s (%d captures, %d failed)"
+                      % (what, end - started, self.captures, self.failed_captures))
 
     def window(self, title):
         ids = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title)
@@ -178,7 +196,7 @@ class Session:
         self.xdotool("windowfocus", "--sync", window)
 
     def answer_question_no(self):
-        box = self.poll("the window question", lambda: self.window(QUESTION_TITLE))
+        box = self.poll("the window question", lambda: self.window(QUESTION_TITLE), FIRST_STEP_LIMIT)
         self.focus(box)
         self.xdotool("key", "--clearmodifiers", "Tab", "Return")
         self.poll("the question to close", lambda: self.window(QUESTION_TITLE) is None)
@@ -191,14 +209,16 @@ class Session:
 
     def capture(self):
         """The screen, or None when xwd failed (a window it was reading went)."""
+        self.captures += 1
         try:
             result = subprocess.run(["xwd", "-root", "-silent"], env=self.env,
                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
         except subprocess.TimeoutExpired:
+            result = None
+        if not result or result.returncode != 0:
+            self.failed_captures += 1
             return None
-        if result.returncode != 0:
-            return None
-        self.last_capture = result.stdout
+        self.step_captures[-1] = (self.step_captures[-1][0], result.stdout)
         return Screen(result.stdout)
 
     def end_with_escape(self):
@@ -210,10 +230,33 @@ class Session:
         self.poll("the game to end", ended, game_may_end=True)
         return self.game.returncode
 
-    def keep_capture(self):
-        if self.last_capture:
-            with open(os.path.join(self.work, "capture.xwd"), "wb") as out:
-                out.write(self.last_capture)
+    def keep_evidence(self):
+        """What a failed play leaves for a person to read."""
+        for number, (what, capture) in enumerate(self.step_captures, 1):
+            if not capture:
+                continue
+            name = os.path.join(self.work, "step-%d-%s" % (number, "-".join(what.split()[:3])))
+            with open(name + ".xwd", "wb") as out:
+                out.write(capture)
+            try:
+                with open(name + ".png", "wb") as out:
+                    out.write(Screen(capture).png())
+            except Failure:
+                pass
+        try:
+            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, timeout=20,
+                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT).stdout
+            with open(os.path.join(self.work, "windows.txt"), "wb") as out:
+                out.write(tree)
+        except (OSError, subprocess.TimeoutExpired):
+            pass
+
+    def show_wine_output(self, lines=40):
+        self.output.flush()
+        with open(self.output.name, "rb") as printed:
+            tail = printed.read().decode("utf-8", "replace").splitlines()[-lines:]
+        for line in tail:
+            print("wine: " + line, file=sys.stderr)
 
     def wait_for_wine(self):
         """Lets the prefix's Wine server end before its display goes."""
@@ -278,6 +321,21 @@ class Screen:
                        for i in range(size) for j in range(size)):
                     return (left, y)
         return None
+
+    def png(self):
+        """The capture as an RGB PNG, for a person to look at."""
+        rows = bytearray()
+        for y in range(self.height):
+            rows.append(0)
+            for x in range(self.width):
+                rows += bytes(self.pixel(x, y))
+
+        def chunk(kind, body):
+            return struct.pack(">I", len(body)) + kind + body + \
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + \
+            chunk(b"IDAT", zlib.compress(bytes(rows))) + chunk(b"IEND", b"")
 
     def cell(self, x, y):
         return [[self.pixel(x + i, y + j) for i in range(DIGIT_WIDTH)] for j in range(DIGIT_HEIGHT)]
@@ -401,12 +459,15 @@ def main():
             check_saved(work)
         print_saved(work)
     except Failure as failure:
-        session.keep_capture()
+        session.keep_evidence()
+        session.stop()
+        session.show_wine_output()
         print("pellacor_e2e: %s (work folder %s)" % (failure, work), file=sys.stderr)
         return 1
     finally:
         session.stop()
         session.wait_for_wine()
+        session.output.close()
         display.close()
         progress("display closed")
     if not args.work:
