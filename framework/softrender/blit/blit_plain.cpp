@@ -195,10 +195,15 @@ struct BlendCube565 {
   static void Mix(const BlendState &st, const Vector &s, const Vector &d, Vector *out) {
     const uint16_t k = (uint16_t)(st.param >> 2);
     const uint16_t rest = (uint16_t)(63 - k);
+#if defined(__SSE2__)
+    *out = (Vector)sse2_pixels::BlendCube565((__m128i)s, (__m128i)d, _mm_set1_epi16((short)k),
+                                             _mm_set1_epi16((short)rest));
+#else
     const Vector r = (Vector)((s >> 11) * k + (d >> 11) * rest) + 1;
     const Vector g = (Vector)(((s >> 5) & 63) * k + ((d >> 5) & 63) * rest) + 1;
     const Vector b = (Vector)((s & 31) * k + (d & 31) * rest) + 1;
     *out = (((r + (r >> 6)) >> 6) << 11) | (((g + (g >> 6)) >> 6) << 5) | ((b + (b >> 6)) >> 6);
+#endif
   }
 };
 

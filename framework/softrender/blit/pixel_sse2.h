@@ -62,6 +62,28 @@ static inline __m128i AddFull8888(__m128i s, __m128i d) {
   return _mm_or_si128(_mm_adds_epu8(dm, sm), carries);
 }
 
+// Mode 1 on 565 without weight or brightness: floor((k s + (63 - k) d) / 63)
+// per channel, k = p / 4 in kLanes and 63 - k in restLanes. The sums stay
+// below 63 * 64, where the high product with 33289 shifted right by 5 is
+// the exact quotient; green's quotient so lands in its own field, red's
+// and blue's are moved to theirs.
+static inline __m128i BlendCube565(__m128i s, __m128i d, __m128i kLanes, __m128i restLanes) {
+  const __m128i green = _mm_set1_epi16(63), blue = _mm_set1_epi16(31);
+  const __m128i divide = _mm_set1_epi16((short)33289);
+  const __m128i r = _mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi16(s, 11), kLanes),
+                                  _mm_mullo_epi16(_mm_srli_epi16(d, 11), restLanes));
+  const __m128i g =
+      _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(_mm_srli_epi16(s, 5), green), kLanes),
+                    _mm_mullo_epi16(_mm_and_si128(_mm_srli_epi16(d, 5), green), restLanes));
+  const __m128i b = _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(s, blue), kLanes),
+                                  _mm_mullo_epi16(_mm_and_si128(d, blue), restLanes));
+  const __m128i rq = _mm_and_si128(_mm_slli_epi16(_mm_mulhi_epu16(r, divide), 6),
+                                   _mm_set1_epi16((short)0xF800));
+  const __m128i gq = _mm_and_si128(_mm_mulhi_epu16(g, divide), _mm_set1_epi16(0x07E0));
+  const __m128i bq = _mm_srli_epi16(_mm_mulhi_epu16(b, divide), 5);
+  return _mm_or_si128(_mm_or_si128(rq, gq), bq);
+}
+
 }  // namespace sse2_pixels
 
 #endif  // __SSE2__

@@ -618,6 +618,30 @@ INSTANTIATE_TEST_SUITE_P(Examples, BlitPlainPinnedTest, testing::ValuesIn(kPinne
                            return "case" + std::to_string(info.index);
                          });
 
+// Mode 1 on 565 weighs each channel by p / 4 in 64ths: every weight, with
+// the channels' extremes among the pixels, over rows of whole vectors and a
+// tail.
+TEST_F(BlitPlainTest, Blend565MatchesReferenceAtEveryParameter) {
+  uint32_t rng = 0x2545F491u;
+  TestImage source(37, 3, 0, 0, 0, 0xF81Fu, 2);
+  ASSERT_TRUE(source.created());
+  source.FillRandom(&rng);
+  const uint32_t extremes[] = {0x0000, 0xFFFF, 0xF800, 0x07E0, 0x001F, 0x07FF, 0xF81F, 0xFFE0};
+  for (int i = 0; i < 8; ++i) RefWritePixel(source.get(), i, 0, extremes[i]);
+  for (int i = 0; i < 8; ++i) RefWritePixel(source.get(), 8 + i, 1, extremes[7 - i]);
+  for (int param = 0; param < 256; ++param) {
+    TestImage dest(40, 4, 0, 0, 0, 0, 1);
+    ASSERT_TRUE(dest.created());
+    dest.FillRandom(&rng);
+    for (int i = 0; i < 8; ++i) RefWritePixel(dest.get(), 1 + i, 0, extremes[(i + 3) % 8]);
+    TestImage expected(dest);
+    SetDrawState(1, param, 0x00FFFFFF, Rect{0, 0, 40, 4});
+    MemImgDrawImage(dest.get(), source.get(), 1, 0, 0, nullptr);
+    RefDrawImage(expected.get(), source.get(), 1, 0, 0, nullptr, &g_drawSettings);
+    ASSERT_EQ(expected.storage(), dest.storage()) << "p " << param;
+  }
+}
+
 TEST_F(BlitPlainTest, AlphaWithMaskBlendsByMaskAndAlpha) {
   TestImage source(1, 1, 1, 0, 1, 0, 0);
   TestImage dest(1, 1, 1, 0, 0, 0, 0);
