@@ -9,6 +9,9 @@
 // on the destination.
 #include <stdint.h>
 #include <string.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "graphics/draw/draw_settings.h"
 #include "softrender/blit/blend_ops.h"
@@ -178,6 +181,44 @@ struct StretchLoop {
     }
   }
 
+  // Halving copies take every second pixel of the source row: whole
+  // vectors of them when the step is exactly two columns.
+  enum {
+    kHalving = IgnoresDestination<Writer>::value && Writer::kSource == BLEND_SOURCE_DIRECT &&
+               Writer::kSourceBytes == Writer::kDestBytes
+  };
+
+  // Returns how many of the row's first columns it drew. The vectors read
+  // one pixel past the last column they show, so the row's last column is
+  // always left to the caller.
+  static int HalvingVectors(const uint8_t *src, uint8_t *dst, int columns) {
+    int i = 0;
+#if defined(__SSE2__)
+    if (Writer::kDestBytes == 4) {
+      for (; i + 4 < columns; i += 4) {
+        const __m128 a = _mm_loadu_ps((const float *)(src + 8 * i));
+        const __m128 b = _mm_loadu_ps((const float *)(src + 8 * i + 16));
+        _mm_storeu_ps((float *)(dst + 4 * i), _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+      }
+    } else {
+      for (; i + 8 < columns; i += 8) {
+        // Each pixel's 32-bit lane sign-extended from its low half, so that
+        // the signed pack keeps all 16 bits.
+        const __m128i a = _mm_loadu_si128((const __m128i *)(src + 4 * i));
+        const __m128i b = _mm_loadu_si128((const __m128i *)(src + 4 * i + 16));
+        _mm_storeu_si128((__m128i *)(dst + 2 * i),
+                         _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16),
+                                         _mm_srai_epi32(_mm_slli_epi32(b, 16), 16)));
+      }
+    }
+#else
+    (void)src;
+    (void)dst;
+    (void)columns;
+#endif
+    return i;
+  }
+
   template <bool Mirrored>
   static void RowByStep(const StretchArgs &a, const uint8_t *src, const uint8_t *mask,
                         uint8_t *dst) {
@@ -188,6 +229,16 @@ struct StretchLoop {
     src += last * Writer::kSourceBytes;
     if (Writer::kMask) mask += last;
     uint64_t pos = a.columnPos;
+    if (kHalving && !Mirrored && step == (uint64_t)2 << 32) {
+      // A whole step leaves the fraction of pos as it is: the columns are
+      // pos's integer part plus 2 i exactly.
+      const uint8_t *first = src + (intptr_t)(pos >> 32) * Writer::kSourceBytes;
+      const int done = HalvingVectors(first, dst, columns);
+      dst += (intptr_t)done * Writer::kDestBytes;
+      for (int i = done; i < columns; ++i, dst += Writer::kDestBytes)
+        memcpy(dst, first + (intptr_t)2 * i * Writer::kSourceBytes, Writer::kDestBytes);
+      return;
+    }
     if (kPairs) {
       CopyPairs(st, src, dst, columns, [pos, step](int i) {
         const intptr_t col = (intptr_t)((pos + (uint64_t)i * step) >> 32);

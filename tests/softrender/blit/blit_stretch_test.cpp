@@ -30,6 +30,8 @@ struct StretchCase {
 const StretchCase kCases[] = {
     {"EnlargeTwice", 7, 5, {5, 4, 19, 14}},
     {"ShrinkHalf", 14, 10, {6, 5, 13, 10}},
+    {"ShrinkHalfWide", 60, 10, {5, 5, 35, 10}},
+    {"ShrinkHalfWideClipped", 60, 10, {-9, 5, 21, 10}},
     {"OddRatioUp", 5, 3, {4, 6, 17, 13}},
     {"OddRatioDown", 13, 11, {8, 7, 17, 13}},
     {"ClippedLeft", 7, 5, {-9, 6, 12, 15}},
