@@ -1,21 +1,5 @@
 #include "graphics/text/char_class.h"
 
-int IsDoubleByteLead(const char *p, int charSetCode) {
-  const unsigned char c = static_cast<unsigned char>(*p);
-  switch (charSetCode) {
-    case CHARSET_HANGEUL:
-    case CHARSET_BIG5:
-    case CHARSET_GB2312:
-      return c >= 0x80 ? 1 : 0;
-    default:
-      return ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 1 : 0;
-  }
-}
-
-int MultiByteCharSize(const char *p, int charSetCode) {
-  return (IsDoubleByteLead(p, charSetCode) && p[1] != '\0') ? 2 : 1;
-}
-
 int ClassifyMultiBytePosition(const char *s, int index, int charSetCode) {
   if (index < 0) return -1;
   int i = 0;

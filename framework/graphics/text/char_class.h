@@ -13,11 +13,24 @@ enum {
 };
 
 // 1 when the byte at p begins a double-byte character of the character set.
-int IsDoubleByteLead(const char *p, int charSetCode);
+// (Inline, as the next one: string walks ask for every byte.)
+inline int IsDoubleByteLead(const char *p, int charSetCode) {
+  const unsigned char c = static_cast<unsigned char>(*p);
+  switch (charSetCode) {
+    case CHARSET_HANGEUL:
+    case CHARSET_BIG5:
+    case CHARSET_GB2312:
+      return c >= 0x80 ? 1 : 0;
+    default:
+      return ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 1 : 0;
+  }
+}
 // Bytes the character at p occupies: 2 for a lead byte followed by another
 // byte, else 1, so a lead byte right before the terminator never carries a
 // scan past it.
-int MultiByteCharSize(const char *p, int charSetCode);
+inline int MultiByteCharSize(const char *p, int charSetCode) {
+  return (IsDoubleByteLead(p, charSetCode) && p[1] != '\0') ? 2 : 1;
+}
 // Byte index of s: 0 single-byte, 1 lead, 2 second byte, -1 past the end.
 int ClassifyMultiBytePosition(const char *s, int index, int charSetCode);
 // 1 for a UTF-16 unit in 0xD800-0xDBFF.

@@ -39,8 +39,6 @@ int CellsAlong(int side, int cell) { return (side - 1) / cell; }
 
 int LimitSlots(int slots) { return slots > FONT_MAX_CACHE_SLOTS ? FONT_MAX_CACHE_SLOTS : slots; }
 
-int LookupIndex(const unsigned char *character) { return character[0] + 256 * character[1]; }
-
 unsigned OutlineCode(const unsigned char *character) {
   return character[1] ? character[0] * 256u + character[1] : character[0];
 }
@@ -111,7 +109,7 @@ GlyphSlot *RenderOne(FontRecord *font, const unsigned char *character, GlyphCell
     slot->height = static_cast<int16_t>(planes->height);
   }
   slot->advance = static_cast<int16_t>(glyph.advance + 2 * edge);
-  GlyphSlot **entry = &font->lookup[LookupIndex(character)];
+  GlyphSlot **entry = &font->lookup[GlyphLookupIndex(character)];
   if (*entry) Evict(*entry);
   *entry = slot;
   slot->lookupEntry = entry;
@@ -200,12 +198,4 @@ GlyphSlot *RenderGlyphsToCache(int fontHandle, int count, const unsigned char *l
   for (int i = 0; i < count; i++) last = RenderOne(font, list + 3 * i, &planes);
   VV_FREE(block);
   return last;
-}
-
-GlyphSlot *FindCachedGlyph(const FontRecord *font, const unsigned char *character) {
-  return font->lookup[LookupIndex(character)];
-}
-
-int IsBlankCharacter(const unsigned char *character) {
-  return (character[0] == 0x20 && character[1] == 0) || (character[0] == 0x81 && character[1] == 0x40);
 }

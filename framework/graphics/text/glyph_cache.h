@@ -33,10 +33,17 @@ void ResetGlyphCacheOf(FontRecord *font);
 // byte, second byte, 0) into the cache; the slot of the last one, or null
 // when it could not be rendered, the handle is invalid or graphics reset.
 GlyphSlot *RenderGlyphsToCache(int fontHandle, int count, const unsigned char *list);
-// The cached slot of a character, or null.
-GlyphSlot *FindCachedGlyph(const FontRecord *font, const unsigned char *character);
+// A character's entry in the lookup: first byte + 256 x second byte.
+inline int GlyphLookupIndex(const unsigned char *character) { return character[0] + 256 * character[1]; }
+// The cached slot of a character, or null. (Inline: the string walks ask
+// for every character.)
+inline GlyphSlot *FindCachedGlyph(const FontRecord *font, const unsigned char *character) {
+  return font->lookup[GlyphLookupIndex(character)];
+}
 // 1 for the blanks that get only an advance: the space and the full-width
 // space.
-int IsBlankCharacter(const unsigned char *character);
+inline int IsBlankCharacter(const unsigned char *character) {
+  return (character[0] == 0x20 && character[1] == 0) || (character[0] == 0x81 && character[1] == 0x40);
+}
 
 #endif  // VELVANE_GRAPHICS_GLYPH_CACHE_H

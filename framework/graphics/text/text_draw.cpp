@@ -27,11 +27,9 @@ struct TextDrawState {
 
 TextDrawState g_textDraw;
 
-int ListIndex(const unsigned char *character) { return character[0] + 256 * character[1]; }
-
 // Marks a character as met in this list; 1 when it was met before.
 int SeenBefore(const unsigned char *character) {
-  const int index = ListIndex(character);
+  const int index = GlyphLookupIndex(character);
   const int seen = g_textDraw.seen[index >> 3] & (1 << (index & 7));
   g_textDraw.seen[index >> 3] = static_cast<uint8_t>(g_textDraw.seen[index >> 3] | (1 << (index & 7)));
   return seen != 0;
