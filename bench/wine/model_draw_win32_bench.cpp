@@ -31,9 +31,9 @@
 
 namespace {
 
-const int kInstances = 1000, kFrames = 3, kColumns = 40;
+const int kInstances = 1000, kFrames = 10, kColumns = 40;
 const int kWorldTransform = 256;
-const int kRounds = 2;
+const int kRounds = 3;
 
 double Now() {
   LARGE_INTEGER count, frequency;

@@ -348,6 +348,16 @@ class ModelPictureTest : public testing::Test {
       got.WriteBmp((std::string(name) + "_actual.bmp").c_str());
     }
   }
+  void ExpectSamePictureAfterRestore(int noEx, const char *name) {
+    Start(noEx);
+    const std::vector<uint32_t> before = DrawCube();
+    const int rebuilds = GetGraphicsRebuildCount();
+    ASSERT_EQ(0, RestoreGraphicsDevice());
+    ASSERT_LT(rebuilds, GetGraphicsRebuildCount());
+    const std::vector<uint32_t> after = DrawCube();
+    ExpectMatches(Expected(model_reference::Identity()), after, name);
+    EXPECT_TRUE(before == after);
+  }
   // Some of the cube's faces must show: the comparison is not of empty
   // pictures.
   static void ExpectCubeShown(const model_reference::Result &expected) {
@@ -388,15 +398,14 @@ TEST_F(ModelPictureTest, CpuArraysDrawTheSamePicture) {
   ExpectMatches(Expected(model_reference::Identity()), DrawCube(), "cpu_arrays");
 }
 
+// Restored directly in window mode: the plain device and the Ex device
+// (never lost, rebuilt anyway).
 TEST_F(ModelPictureTest, SamePictureAfterARestoreOfThePlainDevice) {
-  Start(1);
-  const std::vector<uint32_t> before = DrawCube();
-  const int rebuilds = GetGraphicsRebuildCount();
-  ASSERT_EQ(0, RestoreGraphicsDevice());
-  ASSERT_LT(rebuilds, GetGraphicsRebuildCount());
-  const std::vector<uint32_t> after = DrawCube();
-  ExpectMatches(Expected(model_reference::Identity()), after, "restored");
-  EXPECT_TRUE(before == after);
+  ExpectSamePictureAfterRestore(1, "restored");
+}
+
+TEST_F(ModelPictureTest, SamePictureAfterARestoreOfTheExDevice) {
+  ExpectSamePictureAfterRestore(0, "restored_ex");
 }
 
 TEST_F(ModelPictureTest, SamePictureAfterAScreenModeChangeAndBack) {
