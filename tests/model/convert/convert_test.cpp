@@ -209,6 +209,25 @@ TEST_F(ConvertTest, NanColoursClampToZero) {
   EXPECT_EQ(0, ReleaseModelData(handle));
 }
 
+// A mesh lit with its vertex colours only when the file gave colours.
+TEST_F(ConvertTest, DiffuseComesFromVertexColoursOnlyWhenTheFileGaveThem) {
+  for (bool coloured : {false, true}) {
+    SCOPED_TRACE(coloured);
+    OneMesh m;
+    m.Positions({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+    m.Polygons({{0, 1, 2}});
+    ColorF colours[] = {{0.5f, 0.25f, 1.0f, 1.0f}};
+    if (coloured) {
+      m.mesh->colourCount = 1;
+      m.mesh->colours = colours;
+    }
+    const int handle = ConvertReadModelToModelData(&m.model, nullptr, nullptr);
+    ASSERT_GE(handle, 0);
+    EXPECT_EQ(coloured ? 1 : 0, LookupModelData(handle)->meshes[0].diffuseFromVertexColor);
+    EXPECT_EQ(0, ReleaseModelData(handle));
+  }
+}
+
 TEST_F(ConvertTest, BadIndicesAreRefused) {
   const struct {
     const char *name;
