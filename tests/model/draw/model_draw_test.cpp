@@ -7,6 +7,7 @@
 
 #include "model/draw/model_draw_fixture.h"
 #include "model/placement/instance_placement.h"
+#include "model/textures/builtin_textures.h"
 
 namespace {
 
@@ -228,6 +229,21 @@ TEST_F(ModelDrawTest, VertexBuffersOffDrawsTheSameVerticesFromMemory) {
   EXPECT_EQ(1u, Calls("DrawIndexedPrimitiveUP").size());
   ASSERT_FALSE(device.indexLists.empty());
   EXPECT_EQ((std::vector<uint16_t>{0, 1, 3, 3, 1, 2}), device.indexLists.back());
+}
+
+// A list whose CPU array cannot be allocated is skipped, not drawn from
+// nothing; the next draw with memory draws it.
+TEST_F(ModelDrawTest, ListWithoutMemoryForItsCpuArrayIsSkipped) {
+  SetModelVertexBuffersInUse(0);
+  const int handle = LoadTestModel();
+  ASSERT_GE(GetWhiteModelTexture(), 0);
+  device.calls.clear();
+  SetAllocationFailureCountdown(1);
+  EXPECT_EQ(0, VLMDrawInstance(handle));
+  SetAllocationFailureCountdown(0);
+  EXPECT_TRUE(Calls("DrawIndexedPrimitiveUP").empty());
+  EXPECT_EQ(0, VLMDrawInstance(handle));
+  EXPECT_EQ(1u, Calls("DrawIndexedPrimitiveUP").size());
 }
 
 TEST_F(ModelDrawTest, CloneDrawRestoreAndDeleteLeaveNothingBehind) {
