@@ -74,14 +74,6 @@ class DeviceLostCallsTest : public GraphFixture {
     remove(kFile);
     GraphFixture::TearDown();
   }
-  void LoseTheDevice() {
-    device.FailCall("CreateDevice", device.CountCalls("CreateDevice") + 1);
-    device.FailCall("CreateDevice", device.CountCalls("CreateDevice") + 2);
-    ASSERT_EQ(-1, RestoreGraphicsDevice());
-    ASSERT_EQ(1, IsGraphicsDeviceLost());
-    device.calls.clear();
-    log.Clear();
-  }
 
  public:
   Bytes png;

@@ -46,6 +46,16 @@ class GfxFixture : public LeakCheckedTest {
     LeakCheckedTest::TearDown();
   }
   bool Logged(const std::string &text) { return log.Text().find(text) != std::string::npos; }
+  // A rebuild that gets no device back (both creation tries fail): the
+  // device stays lost, with the calls and log emptied for what follows.
+  void LoseTheDevice() {
+    device.FailCall("CreateDevice", device.CountCalls("CreateDevice") + 1);
+    device.FailCall("CreateDevice", device.CountCalls("CreateDevice") + 2);
+    ASSERT_EQ(-1, RestoreGraphicsDevice());
+    ASSERT_EQ(1, IsGraphicsDeviceLost());
+    device.calls.clear();
+    log.Clear();
+  }
 
   NoFontsInstall noFonts;
   LogCapture log;

@@ -27,12 +27,6 @@ class GraphTargetsTest : public GraphFixture {
     SetFrameworkInitialised(0);
     GraphFixture::TearDown();
   }
-  int DrawTargetGraph(int w, int h) {
-    g_drawSettings.makeDrawTargetGraphs = 1;
-    const int handle = CreateEmptyGraph(w, h);
-    g_drawSettings.makeDrawTargetGraphs = 0;
-    return handle;
-  }
   static Rect Clip() { return g_drawSettings.clipRect; }
   static void ExpectClip(int l, int t, int r, int b) {
     EXPECT_EQ(l, Clip().left);

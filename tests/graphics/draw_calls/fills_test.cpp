@@ -121,12 +121,6 @@ class GraphTargetClearTest : public GraphFixture {
     SetFrameworkInitialised(0);
     GraphFixture::TearDown();
   }
-  int DrawTargetGraph(int w, int h) {
-    g_drawSettings.makeDrawTargetGraphs = 1;
-    const int handle = CreateEmptyGraph(w, h);
-    g_drawSettings.makeDrawTargetGraphs = 0;
-    return handle;
-  }
 };
 
 TEST_F(GraphTargetClearTest, DeviceClearsTheTargetGraphSurfaceWithinItsSize) {

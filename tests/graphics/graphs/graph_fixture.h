@@ -12,6 +12,7 @@
 #include "graphics/device/gfx_fixture.h"
 #include "graphics/draw/draw_setters.h"
 #include "graphics/draw/draw_settings.h"
+#include "graphics/graphs/graph_create.h"
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/graphs/graph_images.h"
 #include "graphics/graphs/graph_records.h"
@@ -29,6 +30,13 @@ class GraphFixture : public GfxFixture {
     SetNewGraphMipmapLevels(0, 0);
     g_gfxTestSwitches.capsOverride = nullptr;
     GfxFixture::TearDown();
+  }
+  // An empty graph made as a draw target.
+  int DrawTargetGraph(int w, int h) {
+    g_drawSettings.makeDrawTargetGraphs = 1;
+    const int handle = CreateEmptyGraph(w, h);
+    g_drawSettings.makeDrawTargetGraphs = 0;
+    return handle;
   }
   // Restarts graphics: hardware (maxTexture > 0) or software (0).
   void Start(int maxTexture, int squareOnly, int ex, int bits) {

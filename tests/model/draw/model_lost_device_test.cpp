@@ -43,14 +43,6 @@ class ModelLostDeviceTest : public ModelDrawTest {
     remove(kModelFile);
     ModelDrawTest::TearDown();
   }
-  void LoseTheDevice() {
-    device.FailCall("CreateDevice", device.CountCalls("CreateDevice") + 1);
-    device.FailCall("CreateDevice", device.CountCalls("CreateDevice") + 2);
-    ASSERT_EQ(-1, RestoreGraphicsDevice());
-    ASSERT_EQ(1, IsGraphicsDeviceLost());
-    device.calls.clear();
-    log.Clear();
-  }
 
  public:
   int instance = -1, loaded = -1;
