@@ -200,9 +200,7 @@ TEST_F(GraphSoftwareTest, AnAlphaGraphHidesTheKeyOfAnImageWithoutAlpha) {
     SCOPED_TRACE(bits);
     Start(0, 0, 1, bits);
     SetDrawTargetGraphAlpha(1);
-    g_drawSettings.makeDrawTargetGraphs = 1;
-    const int handle = CreateEmptyGraph(2, 1);
-    g_drawSettings.makeDrawTargetGraphs = 0;
+    const int handle = DrawTargetGraph(2, 1);
     SetDrawTargetGraphAlpha(0);
     ASSERT_NE(-1, handle);
     ASSERT_TRUE(GetGraphRecord(handle)->memImage.base->alphaFlag);
@@ -280,9 +278,7 @@ TEST_F(GraphSoftwareTest, FillWritesPaletteAndAlphaGraphsAndTheirRunTablesFollow
     EXPECT_EQ(0u, KeyedDrawPixel(palette, bits, 0, 0));
 
     SetDrawTargetGraphAlpha(1);
-    g_drawSettings.makeDrawTargetGraphs = 1;
-    const int alpha = CreateEmptyGraph(4, 4);
-    g_drawSettings.makeDrawTargetGraphs = 0;
+    const int alpha = DrawTargetGraph(4, 4);
     SetDrawTargetGraphAlpha(0);
     ASSERT_NE(-1, alpha);
     // Keyed everywhere: the import leaves alpha 0 and a run table with no

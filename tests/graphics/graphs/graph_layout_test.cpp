@@ -180,10 +180,8 @@ TEST_F(GraphLayoutTest, PoolsAndTheSystemCopy) {
   for (int ex : {0, 1}) {
     SCOPED_TRACE(ex);
     Start(4096, 0, ex, 32);
-    g_drawSettings.makeDrawTargetGraphs = 1;
     const int before = device.CountCalls("CreateGraphTexture");
-    const int target = CreateEmptyGraph(16, 16);
-    g_drawSettings.makeDrawTargetGraphs = 0;
+    const int target = DrawTargetGraph(16, 16);
     ASSERT_NE(-1, target);
     const SharedGraphImage *image = GetGraphRecord(target)->image;
     EXPECT_EQ(1, image->systemMemoryCopy);

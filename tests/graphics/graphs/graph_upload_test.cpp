@@ -201,9 +201,7 @@ TEST_F(GraphUploadTest, AFailingLockGivesMinusOne) {
 }
 
 TEST_F(GraphUploadTest, DrawTargetsReceiveThroughASystemSurface) {
-  g_drawSettings.makeDrawTargetGraphs = 1;
-  const int handle = CreateEmptyGraph(100, 20);
-  g_drawSettings.makeDrawTargetGraphs = 0;
+  const int handle = DrawTargetGraph(100, 20);
   BASEIMAGE image = MakeImage(100, 20, false, Pattern);
   ASSERT_EQ(0, RemakeGraphFromBaseImage(&image, handle));
   EXPECT_EQ(1, device.CountCalls("UpdateSurface"));

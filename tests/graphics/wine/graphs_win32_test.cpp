@@ -65,6 +65,13 @@ uint32_t Quantised(uint32_t argb, const PixelFormat *format) {
   return Rgb(format, bytes);
 }
 
+int DrawTargetGraph(int w, int h) {
+  g_drawSettings.makeDrawTargetGraphs = 1;
+  const int handle = CreateEmptyGraph(w, h);
+  g_drawSettings.makeDrawTargetGraphs = 0;
+  return handle;
+}
+
 class GraphsTest : public testing::TestWithParam<int> {
  protected:
   static void SetUpTestSuite() { EnterPrivateDirectory("graphics-graphs"); }
@@ -164,9 +171,7 @@ TEST_P(GraphsTest, SeveralTexturesUnderASmallMaximum) {
 }
 
 TEST_P(GraphsTest, DrawTargetGraphAfterFillAndScreenCopy) {
-  g_drawSettings.makeDrawTargetGraphs = 1;
-  const int handle = CreateEmptyGraph(640, 48);
-  g_drawSettings.makeDrawTargetGraphs = 0;
+  const int handle = DrawTargetGraph(640, 48);
   ASSERT_NE(-1, handle);
   // The software fill blends: mode 0 and the whole clip make it plain.
   ASSERT_EQ(0, FillGraph(handle, 0x33, 0x66, 0x99, 255));
@@ -197,9 +202,7 @@ TEST_P(GraphsTest, DrawTargetGraphAfterFillAndScreenCopy) {
 // Drawing goes into the selected graph (wider than 512, so one texture must
 // hold it all) and the lock reads it back; the screen keeps its picture.
 TEST_P(GraphsTest, DrawingIntoATargetGraphReadsBackThroughTheLock) {
-  g_drawSettings.makeDrawTargetGraphs = 1;
-  const int handle = CreateEmptyGraph(640, 48);
-  g_drawSettings.makeDrawTargetGraphs = 0;
+  const int handle = DrawTargetGraph(640, 48);
   ASSERT_NE(-1, handle);
   BASEIMAGE image = PatternImage(16, 16);
   const int texture = MakeGraphFromBaseImage(&image);
@@ -253,9 +256,7 @@ TEST_P(GraphsTest, DrawingIntoATargetGraphReadsBackThroughTheLock) {
 // The clear of a graph target blackens the rectangle (across the 512 column
 // where a split graph would change texture) and nothing else of the graph.
 TEST_P(GraphsTest, ClearingATargetGraphBlackensItsRectangle) {
-  g_drawSettings.makeDrawTargetGraphs = 1;
-  const int handle = CreateEmptyGraph(640, 48);
-  g_drawSettings.makeDrawTargetGraphs = 0;
+  const int handle = DrawTargetGraph(640, 48);
   ASSERT_NE(-1, handle);
   ASSERT_EQ(0, FillGraph(handle, 0x33, 0x66, 0x99, 255));
   ASSERT_EQ(0, SetDrawTarget(handle));
