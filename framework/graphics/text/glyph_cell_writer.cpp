@@ -193,6 +193,48 @@ unsigned CellBits(const uint8_t *row, int cx, int count) {
   return ((bits << skip) >> 8) & (0xFFu << (LANES - count)) & 0xFFu;
 }
 
+// Eight cell values of an edged cell (0 nothing, 1 text, 2 edge) onto
+// eight pixels; a group with nothing to draw leaves the pixels unread.
+template <class Pixel, class Vector>
+inline void SelectCellBytes(uint8_t *line, const CellBytes &values, Pixel text, Pixel edge) {
+  uint64_t any;
+  memcpy(&any, &values, sizeof any);
+  if (!any) return;
+  const Vector wide = __builtin_convertvector(values, Vector);
+  Select8(line, (Vector)(wide == 1), (Vector)(wide == 2), text, edge);
+}
+
+// Edged (byte) cells whose groups can all be read with whole eight-byte
+// loads and the image row has room for: the full groups unmasked, a
+// short last group masked, rows written in one tight walk.
+template <class Pixel>
+void WriteEdgedRows(const uint8_t *row, int rowBytes, int rows, int x0, int x1, int groups,
+                    const Landing &to, const uint32_t *palette) {
+  typedef typename Lanes<Pixel>::Vector Vector;
+  const Pixel text = static_cast<Pixel>(palette[1]);
+  const Pixel edge = static_cast<Pixel>(palette[2]);
+  const CellBytes laneIndex = {0, 1, 2, 3, 4, 5, 6, 7};
+  const int fullGroups = Min(groups, (x1 - x0) / LANES);
+  const int shortGroup = groups > fullGroups;
+  const CellBytes shortLanes = (CellBytes)(laneIndex < static_cast<uint8_t>(x1 - x0 - fullGroups * LANES));
+  uint8_t *const origin = to.origin;
+  const ptrdiff_t rowStep = to.rowStep;
+  for (int r = 0; r < rows; r++, row += rowBytes) {
+    uint8_t *line = origin + r * rowStep;
+    const uint8_t *values = row + x0;
+    for (int g = 0; g < fullGroups; g++, values += LANES, line += LANES * sizeof(Pixel)) {
+      CellBytes group;
+      memcpy(&group, values, sizeof group);
+      SelectCellBytes<Pixel, Vector>(line, group, text, edge);
+    }
+    if (shortGroup) {
+      CellBytes group;
+      memcpy(&group, values, sizeof group);
+      SelectCellBytes<Pixel, Vector>(line, group & shortLanes, text, edge);
+    }
+  }
+}
+
 // Plain horizontal text on an image of 16- or 32-bit pixels, eight cell
 // columns at a time. A last group shorter than eight still goes whole when
 // the image row has room for the eight pixels: the lanes past the span
@@ -216,8 +258,11 @@ void WritePlainRows(const FontRecord *font, const uint8_t *cell, const CellSpan 
   const int groups = Min(needed, room);
   const int groupsEnd = Min(x1, x0 + groups * LANES);
   const CellBytes lastGroupLanes = (CellBytes)(laneIndex < static_cast<uint8_t>(x1 - x0 - (needed - 1) * LANES));
-  const Landing at = to;
   const uint8_t *row = cell + span.y0 * rowBytes;
+  if (!bitCells && groups == needed && x0 + groups * LANES <= rowBytes) {
+    return WriteEdgedRows<Pixel>(row, rowBytes, rows, x0, x1, groups, to, palette);
+  }
+  const Landing at = to;
   for (int r = 0; r < rows; r++, row += rowBytes) {
     uint8_t *line = at.origin + r * at.rowStep;
     int cx = x0;
