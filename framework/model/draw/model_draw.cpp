@@ -234,6 +234,18 @@ void DrawFromMemory(GfxDevice *device, FrameInstance *frame, ModelTriangleList *
                                  list->cpuVertices, ModelCpuVertexStride(sets));
 }
 
+// Each outline vertex of a skinned list: its blended position pushed out
+// along its blended normal.
+void PushBlendedOutline(ModelTriangleList *list, float width) {
+  const int stride = ModelCpuVertexStride(list->mesh->texCoordSetCount);
+  const uint8_t *in = static_cast<const uint8_t *>(list->cpuVertices);
+  float *out = static_cast<float *>(list->extraBuffer);
+  for (int i = 0; i < list->vertexCount; i++, in += stride, out += 4) {
+    const float *vertex = reinterpret_cast<const float *>(in);
+    for (int k = 0; k < 3; k++) out[k] = vertex[k] + vertex[3 + k] * width;
+  }
+}
+
 float OutlineScreenWidth(FrameInstance *frame, const ModelMaterial *material) {
   const Matrix34 &world = frame->worldMatrix;
   const Vector3 origin = {world.m[0][3], world.m[1][3], world.m[2][3]};
@@ -260,8 +272,15 @@ void DrawOutlines(GfxDevice *device, MeshInstance *mesh) {
     ApplyOutlineStages(state);
     for (int l = 0; l < mesh->mesh->triangleListCount; l++) {
       ModelTriangleList *list = &mesh->mesh->firstTriangleList[l];
-      if (list->outlineIndexCount == 0 || list->kind != MODEL_LIST_RIGID || !BuildListOutlineVertices(list)) continue;
-      SendFrameWorld(mesh->frame);
+      if (list->outlineIndexCount == 0 || !BuildListOutlineVertices(list)) continue;
+      if (list->kind == MODEL_LIST_RIGID) {
+        SendFrameWorld(mesh->frame);
+      } else {
+        // Skinned outlines follow the vertices the list was just blended to.
+        if (!list->cpuVertices) continue;
+        PushBlendedOutline(list, material->outlineWidth);
+        SendIdentityWorld();
+      }
       SendFvf(device, FVF_XYZ_ONLY);
       ForgetModelDrawBindings();
       device->DrawIndexedPrimitiveUP(GFX_PRIM_TRIANGLELIST, 0, list->vertexCount, list->outlineIndexCount / 3,

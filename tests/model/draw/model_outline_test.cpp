@@ -151,6 +151,44 @@ TEST_F(ModelOutlineTest, OutlineDrawsTheOutlinedTrianglesPushedAlongTheirNormals
   EXPECT_EQ(0.0f, m.power);
 }
 
+// A skinned list's outline follows the blended vertices: each outline
+// vertex is the vertex the list was just drawn with, pushed along its
+// blended normal, under the identity world matrix.
+TEST_F(ModelOutlineTest, SkinnedListOutlineFollowsTheBlendedVertices) {
+  const float width = 0.2f;
+  const int handle = LoadOutlined(MODEL_MATERIAL_TOON, width, 0.0f);
+  ModelInstance *instance = LookupModelInstance(handle);
+  instance->frames[1].draw.visible = 1;
+  memset(instance->drawChangeSet, 0xFF, instance->drawChangeSetBytes);
+  EXPECT_EQ(0, VLMSetInstanceRotation(handle, 0.4f, 0.1f, -0.3f));
+  before_ = device.mirror.renderStates;
+  device.calls.clear();
+  EXPECT_EQ(0, VLMDrawInstance(handle));
+  // The leaf's list (stride 64) and then its outline come last.
+  const std::vector<std::string> draws = Calls("DrawIndexedPrimitiveUP");
+  ASSERT_EQ(4u, draws.size());
+  EXPECT_EQ("DrawIndexedPrimitiveUP type=4 min=0 vertices=3 count=1 stride=64", draws[2]);
+  EXPECT_EQ("DrawIndexedPrimitiveUP type=4 min=0 vertices=3 count=1 stride=16", draws[3]);
+  ASSERT_EQ(4u, device.indexLists.size());
+  EXPECT_EQ((std::vector<uint16_t>{0, 1, 2}), device.indexLists[3]);
+  const ModelTriangleList *list = &data_->triangleLists[1];
+  ASSERT_NE(nullptr, list->cpuVertices);
+  const uint8_t *drawn = static_cast<const uint8_t *>(list->cpuVertices);
+  ASSERT_EQ(3u * kOutlineStride, device.lastVertices.size());
+  for (int v = 0; v < 3; v++) {
+    float vertex[6], got[3];
+    memcpy(vertex, drawn + static_cast<size_t>(v) * 64, sizeof vertex);
+    memcpy(got, &device.lastVertices[static_cast<size_t>(v) * kOutlineStride], sizeof got);
+    for (int k = 0; k < 3; k++) {
+      EXPECT_NEAR(vertex[k] + vertex[3 + k] * width, got[k], 1e-6) << v << "," << k;
+    }
+  }
+  const Matrix4x4 &world = device.mirror.transforms[256];
+  for (int r = 0; r < 4; r++) {
+    for (int c = 0; c < 4; c++) EXPECT_EQ(r == c ? 1.0f : 0.0f, world.m[r][c]);
+  }
+}
+
 TEST_F(ModelOutlineTest, LightingAfterTheOutlineFollowsTheSettings) {
   for (int disabled = 0; disabled < 2; disabled++) {
     SCOPED_TRACE(disabled);
