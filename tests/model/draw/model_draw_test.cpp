@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "model/draw/model_draw_fixture.h"
+#include "model/row_matrices.h"
 #include "model/placement/instance_placement.h"
 #include "model/textures/builtin_textures.h"
 
@@ -13,48 +14,13 @@ namespace {
 
 const int kWorld = 256;
 
-// p x M in doubles, row vectors, for 4 x 4 matrices.
-struct Double4 {
-  double m[4][4];
-};
-
-Double4 Multiply(const Double4 &a, const Double4 &b) {
-  Double4 out = {};
-  for (int r = 0; r < 4; r++) {
-    for (int c = 0; c < 4; c++) {
-      for (int k = 0; k < 4; k++) out.m[r][c] += a.m[r][k] * b.m[k][c];
-    }
-  }
-  return out;
-}
-
-Double4 Identity() {
-  Double4 out = {};
-  for (int i = 0; i < 4; i++) out.m[i][i] = 1;
-  return out;
-}
-
-// Rotations about X, Y and Z for row vectors, and a translation.
-Double4 RotationX(double a) {
-  Double4 m = Identity();
-  m.m[1][1] = cos(a), m.m[1][2] = sin(a), m.m[2][1] = -sin(a), m.m[2][2] = cos(a);
-  return m;
-}
-Double4 RotationY(double a) {
-  Double4 m = Identity();
-  m.m[0][0] = cos(a), m.m[0][2] = -sin(a), m.m[2][0] = sin(a), m.m[2][2] = cos(a);
-  return m;
-}
-Double4 RotationZ(double a) {
-  Double4 m = Identity();
-  m.m[0][0] = cos(a), m.m[0][1] = sin(a), m.m[1][0] = -sin(a), m.m[1][1] = cos(a);
-  return m;
-}
-Double4 Translation(double x, double y, double z) {
-  Double4 m = Identity();
-  m.m[3][0] = x, m.m[3][1] = y, m.m[3][2] = z;
-  return m;
-}
+using Double4 = row_matrices::Mat4;
+using row_matrices::Identity;
+using row_matrices::Multiply;
+using row_matrices::RotationX;
+using row_matrices::RotationY;
+using row_matrices::RotationZ;
+using row_matrices::Translation;
 
 // The frame's default local transform as a row-vector matrix.
 Double4 FromLocal(const Matrix34 &local) {

@@ -172,46 +172,6 @@ void Rasterise(Target *target, const ScreenCorner c[3], const Texels *texture, i
 
 }  // namespace
 
-Mat4 Identity() {
-  Mat4 out = {};
-  for (int i = 0; i < 4; i++) out.m[i][i] = 1;
-  return out;
-}
-
-Mat4 Multiply(const Mat4 &a, const Mat4 &b) {
-  Mat4 out = {};
-  for (int r = 0; r < 4; r++) {
-    for (int c = 0; c < 4; c++) {
-      for (int k = 0; k < 4; k++) out.m[r][c] += a.m[r][k] * b.m[k][c];
-    }
-  }
-  return out;
-}
-
-Mat4 RotationX(double a) {
-  Mat4 m = Identity();
-  m.m[1][1] = cos(a), m.m[1][2] = sin(a), m.m[2][1] = -sin(a), m.m[2][2] = cos(a);
-  return m;
-}
-
-Mat4 RotationY(double a) {
-  Mat4 m = Identity();
-  m.m[0][0] = cos(a), m.m[0][2] = -sin(a), m.m[2][0] = sin(a), m.m[2][2] = cos(a);
-  return m;
-}
-
-Mat4 RotationZ(double a) {
-  Mat4 m = Identity();
-  m.m[0][0] = cos(a), m.m[0][1] = sin(a), m.m[1][0] = -sin(a), m.m[1][1] = cos(a);
-  return m;
-}
-
-Mat4 Translation(double x, double y, double z) {
-  Mat4 m = Identity();
-  m.m[3][0] = x, m.m[3][1] = y, m.m[3][2] = z;
-  return m;
-}
-
 Mat4 LookAt(Vec3 eye, Vec3 at, Vec3 up) {
   const Vec3 zAxis = Normalised(Sub(at, eye));
   const Vec3 xAxis = Normalised(Cross(up, zAxis));

@@ -12,6 +12,7 @@
 
 #include <vector>
 
+#include "model/row_matrices.h"
 #include "tools/mqo_write.h"
 
 namespace model_reference {
@@ -20,17 +21,13 @@ struct Vec3 {
   double x, y, z;
 };
 
-// Row-vector 4 x 4 matrices, as the framework's.
-struct Mat4 {
-  double m[4][4];
-};
-
-Mat4 Identity();
-Mat4 Multiply(const Mat4 &a, const Mat4 &b);
-Mat4 RotationX(double a);
-Mat4 RotationY(double a);
-Mat4 RotationZ(double a);
-Mat4 Translation(double x, double y, double z);
+using row_matrices::Mat4;
+using row_matrices::Identity;
+using row_matrices::Multiply;
+using row_matrices::RotationX;
+using row_matrices::RotationY;
+using row_matrices::RotationZ;
+using row_matrices::Translation;
 // Left-handed look-at and perspective (vertical field of view, width /
 // height), as Direct3D's helpers define them.
 Mat4 LookAt(Vec3 eye, Vec3 at, Vec3 up);
