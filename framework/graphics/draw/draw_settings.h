@@ -160,4 +160,13 @@ static inline int DrawBrightnessIsWhite(uint32_t word) {
   return (word & DRAW_BRIGHTNESS_WHITE) == DRAW_BRIGHTNESS_WHITE;
 }
 
+// The part two rectangles share; none shared gives a rectangle of no size.
+static inline Rect IntersectRects(const Rect &a, const Rect &b) {
+  Rect r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+            a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
 #endif  // VELVANE_GRAPHICS_DRAW_SETTINGS_H

@@ -116,14 +116,6 @@ bool AllUsable(const float *values, int n) {
   return true;
 }
 
-Rect Intersect(const Rect &a, const Rect &b) {
-  Rect r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-            a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
-}
-
 }  // namespace
 
 int DrawGraphAt(int x, int y, int handle, int transparent) {
@@ -210,7 +202,7 @@ int DrawRectGraph(int x, int y, int srcX, int srcY, int width, int height, int h
   if (!graph) return -1;
   DrawSettings &s = g_drawSettings;
   const Rect savedClip = s.clipRect, savedRequest = s.clipRequest;
-  const Rect part = Intersect(savedClip, Rect{x, y, x + width, y + height});
+  const Rect part = IntersectRects(savedClip, Rect{x, y, x + width, y + height});
   SetDrawClipRect(part.left, part.top, part.right, part.bottom);
   const int result = turn ? DrawGraphTurned(x + srcX + width - graph->width, y - srcY, handle,
                                             transparent)

@@ -24,14 +24,6 @@ int BrightnessOf(uint32_t color) {
   return r << 16 | g << 8 | b;
 }
 
-Rect Overlap(const Rect &a, const Rect &b) {
-  Rect r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-            a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
-}
-
 // The cell of one graph turned a quarter clockwise into the box at (left,
 // top), through a graph derived from the cell, with the clip narrowed to
 // the box.
@@ -40,7 +32,7 @@ void DrawTurnedCell(int graph, int cellX, int cellY, const GlyphSlot *slot, int 
   if (derived <= 0) return;
   DrawSettings &s = g_drawSettings;
   const Rect savedClip = s.clipRect, savedRequest = s.clipRequest;
-  const Rect box = Overlap(savedClip, Rect{left, top, left + slot->height, top + slot->width});
+  const Rect box = IntersectRects(savedClip, Rect{left, top, left + slot->height, top + slot->width});
   SetDrawClipRect(box.left, box.top, box.right, box.bottom);
   const float l = left - kCornerShift, t = top - kCornerShift;
   const float r = l + slot->height, b = t + slot->width;

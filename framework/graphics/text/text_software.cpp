@@ -17,12 +17,6 @@ struct SoftwareTextState {
 
 SoftwareTextState g_softwareText;
 
-Rect Intersect(const Rect &a, const Rect &b) {
-  Rect r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-            a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
-  return r;
-}
-
 Rect ImageRect(const MEMIMG *image) {
   const Rect r = {0, 0, image->width, image->height};
   return r;
@@ -80,7 +74,7 @@ void DrawGlyphToImage(const TextDrawRequest *request, const FontRecord *font,
                       const GlyphSlot *slot, int left, int top) {
   MEMIMG *image = request->target;
   if (!image || !font->memoryCache) return;
-  const GlyphPlacement placement = {left, top, Intersect(request->clip, ImageRect(image)),
+  const GlyphPlacement placement = {left, top, IntersectRects(request->clip, ImageRect(image)),
                                     request->vertical, request->color, request->edgeColor};
   WriteGlyphCell(font, slot, image, placement);
 }
@@ -109,7 +103,7 @@ int DrawTextSoftware(int x, int y, const char *text, uint32_t color, int fontHan
   if (!work) return pen;
   const Rect textRect = {x, y, x + size[0], y + size[1]};
   const Rect rect =
-      Intersect(Intersect(Intersect(textRect, request.clip), ImageRect(work)), ImageRect(target));
+      IntersectRects(IntersectRects(IntersectRects(textRect, request.clip), ImageRect(work)), ImageRect(target));
   if (IsEmpty(rect)) return pen;
   return DrawThroughWorkImage(&request, work, target, rect);
 }
