@@ -177,6 +177,19 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2) {
   return 0;
 }
 
+SavedDrawClip NarrowDrawClip(const Rect &box) {
+  const DrawSettings &s = g_drawSettings;
+  const SavedDrawClip saved = {s.clipRect, s.clipRequest};
+  const Rect narrowed = IntersectRects(saved.clip, box);
+  SetDrawClipRect(narrowed.left, narrowed.top, narrowed.right, narrowed.bottom);
+  return saved;
+}
+
+void RestoreDrawClip(const SavedDrawClip &saved) {
+  SetDrawClipRect(saved.clip.left, saved.clip.top, saved.clip.right, saved.clip.bottom);
+  g_drawSettings.clipRequest = saved.request;
+}
+
 void StopDrawTargetTimer(void) { ArmTimer(0); }
 
 void DrawTargetTimerTick(void) {

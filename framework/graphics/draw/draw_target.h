@@ -4,6 +4,8 @@
 #ifndef VELVANE_GRAPHICS_DRAW_TARGET_H
 #define VELVANE_GRAPHICS_DRAW_TARGET_H
 
+#include "velvane.h"
+
 enum {
   DRAW_TARGET_BACK = -2,
   DRAW_TARGET_FRONT = -4,
@@ -30,6 +32,15 @@ MEMIMG *GetSoftwareDrawTargetImage(void);
 // -1 when the draw target is no screen or graph or (hardware) there is no
 // device.
 int SetDrawClipRect(int x1, int y1, int x2, int y2);
+
+// The clip and its last request, kept while one draw narrows the clip.
+struct SavedDrawClip {
+  Rect clip, request;
+};
+// Narrows the clip to its overlap with box; what RestoreDrawClip puts back.
+SavedDrawClip NarrowDrawClip(const Rect &box);
+// Puts back the clip and request NarrowDrawClip kept.
+void RestoreDrawClip(const SavedDrawClip &saved);
 // One tick of the front-buffer timer: presents while the target is still
 // -4 and arms the next tick; otherwise the timer stays off.
 void DrawTargetTimerTick(void);

@@ -200,15 +200,11 @@ int DrawRectGraph(int x, int y, int srcX, int srcY, int width, int height, int h
                   int transparent, int turn) {
   const GraphRecord *graph = GetGraphRecord(handle);
   if (!graph) return -1;
-  DrawSettings &s = g_drawSettings;
-  const Rect savedClip = s.clipRect, savedRequest = s.clipRequest;
-  const Rect part = IntersectRects(savedClip, Rect{x, y, x + width, y + height});
-  SetDrawClipRect(part.left, part.top, part.right, part.bottom);
+  const SavedDrawClip saved = NarrowDrawClip(Rect{x, y, x + width, y + height});
   const int result = turn ? DrawGraphTurned(x + srcX + width - graph->width, y - srcY, handle,
                                             transparent)
                           : DrawGraphAt(x - srcX, y - srcY, handle, transparent);
-  SetDrawClipRect(savedClip.left, savedClip.top, savedClip.right, savedClip.bottom);
-  s.clipRequest = savedRequest;
+  RestoreDrawClip(saved);
   return result;
 }
 

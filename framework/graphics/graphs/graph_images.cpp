@@ -12,6 +12,7 @@
 #include "graphics/graphs/graph_formats.h"
 #include "graphics/graphs/graph_handles.h"
 #include "graphics/graphs/graph_records.h"
+#include "graphics/state/render_state_cache.h"
 #include "softrender/softrender.h"
 
 namespace {
@@ -473,7 +474,7 @@ int BuildGraphPieces(int handle) {
 
 int CreateGraphTextures(SharedGraphImage *image) {
   // A lost device (a rebuild that got none back) can make no texture.
-  GfxDevice *device = g_d3d.deviceMade ? GetGfxDevice() : NULL;
+  GfxDevice *device = StateDevice();
   const int format = g_d3d.table.formats[image->textureFormat];
   if (!device || format == 0) {
     return WriteLogLine(

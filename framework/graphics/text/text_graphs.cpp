@@ -30,17 +30,13 @@ int BrightnessOf(uint32_t color) {
 void DrawTurnedCell(int graph, int cellX, int cellY, const GlyphSlot *slot, int left, int top) {
   const int derived = CreateSubGraph(cellX, cellY, slot->width, slot->height, graph);
   if (derived <= 0) return;
-  DrawSettings &s = g_drawSettings;
-  const Rect savedClip = s.clipRect, savedRequest = s.clipRequest;
-  const Rect box = IntersectRects(savedClip, Rect{left, top, left + slot->height, top + slot->width});
-  SetDrawClipRect(box.left, box.top, box.right, box.bottom);
+  const SavedDrawClip saved = NarrowDrawClip(Rect{left, top, left + slot->height, top + slot->width});
   const float l = left - kCornerShift, t = top - kCornerShift;
   const float r = l + slot->height, b = t + slot->width;
   // The cell's top-left goes to the box's top-right, its top edge down the
   // right side.
   DrawGraphQuadF(r, t, r, b, l, b, l, t, derived, 1);
-  SetDrawClipRect(savedClip.left, savedClip.top, savedClip.right, savedClip.bottom);
-  s.clipRequest = savedRequest;
+  RestoreDrawClip(saved);
   DeleteGraphHandle(derived);
 }
 
