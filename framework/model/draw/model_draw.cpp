@@ -112,8 +112,7 @@ void ApplyMeshStages(MeshInstance *mesh, const MeshDrawState &state) {
     ApplyFallbackTextureStages(mesh, &set, 0);
     return;
   }
-  const int mode = mesh->drawMode != -1 ? mesh->drawMode : mesh->mesh->material->defaultDrawMode;
-  FillModelTextureStages(&set, graph, mode);
+  FillModelTextureStages(&set, graph, mesh);
   ApplyDrawStateRecord(&set, 1, set.textureFactor);
 }
 

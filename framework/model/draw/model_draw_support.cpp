@@ -245,7 +245,8 @@ TextureStageRecord ModelStage(int arg1, int arg2, int op) {
   return stage;
 }
 
-void FillModelTextureStages(TextureStageSet *set, int graph, int blendMode) {
+void FillModelTextureStages(TextureStageSet *set, int graph, const MeshInstance *mesh) {
+  const int blendMode = BlendModeOf(mesh);
   int count = 0;
   set->stages[count] = ModelStage(TA_TEXTURE, TA_DIFFUSE, TOP_MODULATE);
   set->graphs[count++] = graph;
@@ -285,7 +286,7 @@ void ApplyFallbackTextureStages(const MeshInstance *mesh, TextureStageSet *set, 
     ResetTexCoordIndices();
     return;
   }
-  FillModelTextureStages(set, white, BlendModeOf(mesh));
+  FillModelTextureStages(set, white, mesh);
   ApplyDrawStateRecord(set, 1, set->textureFactor);
 }
 

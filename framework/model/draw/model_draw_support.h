@@ -51,8 +51,9 @@ void ComputeColorRatio(float r, float g, float b, float *outR, float *outG, floa
 TextureStageRecord ModelStage(int arg1, int arg2, int op);
 // The fixed-function stages of a mesh: graph's texture times the vertex
 // colour, the set's texture factor (when not -1) bringing in the opacity,
-// then a disabled stage; the set's blend fields are left as they are.
-void FillModelTextureStages(TextureStageSet *set, int graph, int blendMode);
+// then a disabled stage (the mesh's draw mode chooses how the opacity
+// enters); the set's blend fields are left as they are.
+void FillModelTextureStages(TextureStageSet *set, int graph, const MeshInstance *mesh);
 // The stages of a mesh without a diffuse texture: the white texture in
 // stage 0 (times the vertex colour on the fixed path), sent at once.
 void ApplyFallbackTextureStages(const MeshInstance *mesh, TextureStageSet *set, int shaderPath);
