@@ -114,8 +114,10 @@ namespace {
 // measures into *pen; 0, or -1 at a glyph that cannot be rendered.
 int WalkCharList(const TextDrawRequest *request, FontRecord *font, const unsigned char *list,
                  int count, int draw, double *penTotal) {
-  const double scaleX = request->scaled ? request->scaleX : 1.0;
-  const double scaleY = request->scaled ? request->scaleY : 1.0;
+  // Only the graph path scales; a software target takes the cells as they are.
+  const int scaled = request->scaled && !request->target;
+  const double scaleX = scaled ? request->scaleX : 1.0;
+  const double scaleY = scaled ? request->scaleY : 1.0;
   const double penScale = request->vertical ? scaleY : scaleX;
   double pen = 0;
   for (int i = 0; i < count; i++) {
@@ -127,13 +129,13 @@ int WalkCharList(const TextDrawRequest *request, FontRecord *font, const unsigne
     }
     const int drawn = !IsBlankCharacter(character) && (slot->width || slot->height);
     if (draw && drawn && request->drawer) {
-      const int penPixels = static_cast<int>(pen);
       if (request->vertical) {
-        request->drawer(request, font, slot, request->x + font->lineHeight - slot->top - slot->height,
-                        request->y + penPixels + slot->originX);
+        request->drawer(request, font, slot,
+                        request->x + (font->lineHeight - slot->top - slot->height) * scaleX,
+                        request->y + pen + slot->originX * scaleY);
       } else {
-        request->drawer(request, font, slot, request->x + penPixels + slot->originX,
-                        request->y + slot->top);
+        request->drawer(request, font, slot, request->x + pen + slot->originX * scaleX,
+                        request->y + slot->top * scaleY);
       }
     }
     pen += (slot->advance + font->spacing) * penScale;

@@ -13,9 +13,10 @@ struct TextDrawRequest;
 
 // Draws one cached glyph whose black box starts at (left, top) before any
 // turn; vertical glyphs are turned a quarter clockwise into the box of
-// height x width at (left, top).
+// height x width at (left, top). Both are whole numbers unless the request
+// is scaled; the box's size is the cell's, times the scale when scaled.
 typedef void (*GlyphDrawer)(const TextDrawRequest *request, const FontRecord *font,
-                            const GlyphSlot *slot, int left, int top);
+                            const GlyphSlot *slot, double left, double top);
 
 struct TextDrawRequest {
   int draw;  // 0 only measures
@@ -54,7 +55,7 @@ uint32_t ApplyBrightnessToColor(uint32_t color, int screenBits, uint32_t brightn
 
 // The software path's glyph writer, and the target image of that path.
 void DrawGlyphToImage(const TextDrawRequest *request, const FontRecord *font,
-                      const GlyphSlot *slot, int left, int top);
+                      const GlyphSlot *slot, double left, double top);
 int DrawTextSoftware(int x, int y, const char *text, uint32_t color, int fontHandle,
                      uint32_t edgeColor, int vertical, MEMIMG *target);
 // The graph path: the glyphs drawn from the font's cache graphs (made
@@ -62,5 +63,10 @@ int DrawTextSoftware(int x, int y, const char *text, uint32_t color, int fontHan
 // total, or -1.
 int DrawTextGraphs(int x, int y, const char *text, uint32_t color, int fontHandle,
                    uint32_t edgeColor, int vertical);
+// The same, each glyph's box scaled by (scaleX, scaleY) when scaled is 1
+// (the pen moves by the scaled advance): stretched rectangle draws, corners
+// on whole pixels.
+int DrawScaledTextGraphs(int x, int y, int scaled, double scaleX, double scaleY, const char *text,
+                         uint32_t color, int fontHandle, uint32_t edgeColor, int vertical);
 
 #endif  // VELVANE_GRAPHICS_TEXT_DRAW_H

@@ -2,9 +2,12 @@
 // draw from the font's cache graphs, coloured through the draw brightness
 // (the cells are white); the edge cell goes first, under the glyph.
 
+#include <math.h>
+
 #include "graphics/draw/draw_settings.h"
 #include "graphics/draw/draw_setters.h"
 #include "graphics/draw/draw_target.h"
+#include "graphics/draw_calls/draw_support.h"
 #include "graphics/graphs/graph_create.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/text/font_cache_graphs.h"
@@ -24,15 +27,28 @@ int BrightnessOf(uint32_t color) {
   return r << 16 | g << 8 | b;
 }
 
-// The cell of one graph turned a quarter clockwise into the box at (left,
-// top), through a graph derived from the cell, with the clip narrowed to
-// the box.
-void DrawTurnedCell(int graph, int cellX, int cellY, const GlyphSlot *slot, int left, int top) {
+// A glyph box's corner on the target: scaled boxes start and end on the
+// whole pixel at or before their exact corners.
+int Corner(double position) { return static_cast<int>(floor(position)); }
+
+// The box a cell fills at (left, top): the cell's size, turned for
+// vertical text, times the scale when the request is scaled.
+Rect CellBox(const TextDrawRequest *request, const GlyphSlot *slot, double left, double top) {
+  const double scaleX = request->scaled ? request->scaleX : 1.0;
+  const double scaleY = request->scaled ? request->scaleY : 1.0;
+  const int across = request->vertical ? slot->height : slot->width;
+  const int down = request->vertical ? slot->width : slot->height;
+  return Rect{Corner(left), Corner(top), Corner(left + across * scaleX), Corner(top + down * scaleY)};
+}
+
+// The cell of one graph turned a quarter clockwise into the box, through a
+// graph derived from the cell, with the clip narrowed to the box.
+void DrawTurnedCell(int graph, int cellX, int cellY, const GlyphSlot *slot, const Rect &box) {
   const int derived = CreateSubGraph(cellX, cellY, slot->width, slot->height, graph);
   if (derived <= 0) return;
-  const SavedDrawClip saved = NarrowDrawClip(Rect{left, top, left + slot->height, top + slot->width});
-  const float l = left - kCornerShift, t = top - kCornerShift;
-  const float r = l + slot->height, b = t + slot->width;
+  const SavedDrawClip saved = NarrowDrawClip(box);
+  const float l = box.left - kCornerShift, t = box.top - kCornerShift;
+  const float r = box.right - kCornerShift, b = box.bottom - kCornerShift;
   // The cell's top-left goes to the box's top-right, its top edge down the
   // right side.
   DrawGraphQuadF(r, t, r, b, l, b, l, t, derived, 1);
@@ -41,30 +57,40 @@ void DrawTurnedCell(int graph, int cellX, int cellY, const GlyphSlot *slot, int 
 }
 
 void DrawCell(const TextDrawRequest *request, int graph, int cellX, int cellY,
-              const GlyphSlot *slot, int left, int top) {
+              const GlyphSlot *slot, const Rect &box) {
   if (request->vertical) {
-    DrawTurnedCell(graph, cellX, cellY, slot, left, top);
+    DrawTurnedCell(graph, cellX, cellY, slot, box);
+  } else if (request->scaled) {
+    DrawRectGraphStretchedF(static_cast<float>(box.left), static_cast<float>(box.top),
+                            static_cast<float>(box.right), static_cast<float>(box.bottom), cellX,
+                            cellY, slot->width, slot->height, graph, 1);
   } else {
-    DrawRectGraph(left, top, cellX, cellY, slot->width, slot->height, graph, 1, 0);
+    DrawRectGraph(box.left, box.top, cellX, cellY, slot->width, slot->height, graph, 1, 0);
   }
 }
 
 void DrawGlyphFromGraphs(const TextDrawRequest *request, const FontRecord *font,
-                         const GlyphSlot *slot, int left, int top) {
+                         const GlyphSlot *slot, double left, double top) {
   int cellX = 0, cellY = 0;
   CachedCellPosition(font, slot->cellIndex, &cellX, &cellY);
+  const Rect box = CellBox(request, slot, left, top);
   if (font->edgeCacheGraph != -1) {
     SetDrawBrightnessColor(BrightnessOf(request->edgeColor));
-    DrawCell(request, font->edgeCacheGraph, cellX, cellY, slot, left, top);
+    DrawCell(request, font->edgeCacheGraph, cellX, cellY, slot, box);
   }
   SetDrawBrightnessColor(BrightnessOf(request->color));
-  DrawCell(request, font->cacheGraph, cellX, cellY, slot, left, top);
+  DrawCell(request, font->cacheGraph, cellX, cellY, slot, box);
 }
 
 }  // namespace
 
 int DrawTextGraphs(int x, int y, const char *text, uint32_t color, int fontHandle,
                    uint32_t edgeColor, int vertical) {
+  return DrawScaledTextGraphs(x, y, 0, 1.0, 1.0, text, color, fontHandle, edgeColor, vertical);
+}
+
+int DrawScaledTextGraphs(int x, int y, int scaled, double scaleX, double scaleY, const char *text,
+                         uint32_t color, int fontHandle, uint32_t edgeColor, int vertical) {
   // A lost device takes the cache textures: no glyph can be put into them
   // or drawn from them until the restore.
   if (!StateDevice()) return -1;
@@ -72,6 +98,9 @@ int DrawTextGraphs(int x, int y, const char *text, uint32_t color, int fontHandl
   TextDrawRequest request;
   InitTextDrawRequest(&request, x, y, text, color, edgeColor, fontHandle, vertical,
                       DrawGlyphFromGraphs);
+  request.scaled = scaled;
+  request.scaleX = scaleX;
+  request.scaleY = scaleY;
   // The glyphs are drawn with no blend graph and their own brightness;
   // both go back afterwards.
   DrawSettings &s = g_drawSettings;

@@ -71,10 +71,12 @@ int DrawThroughWorkImage(TextDrawRequest *request, MEMIMG *work, MEMIMG *target,
 }  // namespace
 
 void DrawGlyphToImage(const TextDrawRequest *request, const FontRecord *font,
-                      const GlyphSlot *slot, int left, int top) {
+                      const GlyphSlot *slot, double left, double top) {
   MEMIMG *image = request->target;
   if (!image || !font->memoryCache) return;
-  const GlyphPlacement placement = {left, top, IntersectRects(request->clip, ImageRect(image)),
+  // Software text is never scaled: the box starts on whole pixels.
+  const GlyphPlacement placement = {static_cast<int>(left), static_cast<int>(top),
+                                    IntersectRects(request->clip, ImageRect(image)),
                                     request->vertical, request->color, request->edgeColor};
   WriteGlyphCell(font, slot, image, placement);
 }

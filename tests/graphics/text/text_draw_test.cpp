@@ -115,6 +115,42 @@ TEST_F(TextDrawTest, VerticalTextIsTheCellTurnedClockwise) {
   EXPECT_EQ(3, set);
 }
 
+// Scaling belongs to the graph path: a request without a target measures
+// with the scaled pen, one into a software image ignores the scale.
+TEST_F(TextDrawTest, OnlyTheGraphPathScales) {
+  const int handle = Font(0);
+  TextDrawRequest request = {};
+  request.text = "AB";
+  request.fontHandle = handle;
+  request.length = -1;
+  request.scaled = 1;
+  request.scaleX = 1.5;
+  request.scaleY = 3.0;
+  EXPECT_EQ(24, DrawStringCore(&request));
+  request.vertical = 1;
+  EXPECT_EQ(48, DrawStringCore(&request));
+  MEMIMG *scaled = Image(40, 40, 1, 0);
+  MEMIMG *plain = Image(40, 40, 1, 0);
+  request.vertical = 0;
+  request.draw = 1;
+  request.x = 2;
+  request.y = 3;
+  request.color = 0xFFFFFF;
+  request.target = scaled;
+  request.clip = {0, 0, 40, 40};
+  request.drawer = DrawGlyphToImage;
+  EXPECT_EQ(16, DrawStringCore(&request));
+  EXPECT_EQ(16, DrawTextSoftware(2, 3, "AB", 0xFFFFFF, handle, 0, 0, plain));
+  int set = 0;
+  for (int y = 0; y < 40; y++) {
+    for (int x = 0; x < 40; x++) {
+      EXPECT_EQ(Pixel(plain, x, y), Pixel(scaled, x, y)) << x << "," << y;
+      set += Pixel(plain, x, y) != 0;
+    }
+  }
+  EXPECT_GT(set, 0);
+}
+
 TEST_F(TextDrawTest, MeasuringBlanksAndSpacing) {
   const int handle = Font(0);
   SetFontSpacing(2, handle);

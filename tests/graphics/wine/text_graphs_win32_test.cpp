@@ -25,6 +25,7 @@
 #include "graphics/text/font_system.h"
 #include "graphics/text/glyph_cache.h"
 #include "graphics/text/onscreen_log.h"
+#include "graphics/text/text_draw.h"
 #include "picture_compare.h"
 #include "softrender/softrender.h"
 #include "spine_support.h"
@@ -305,6 +306,45 @@ TEST_F(TextGraphsTest, OnScreenLogLinesAreWhiteWithABlackEdgeOneFontSizeApart) {
   // Shut-down deleted it.
   EXPECT_EQ(0, IsFontHandleValid(remade));
   EXPECT_EQ(-1, GetOnScreenLogFont());
+}
+
+// Scaled text on the device: at twice the size on both axes, with nearest
+// sampling, each glyph is its unscaled picture with every pixel doubled,
+// and the pen moves twice as far.
+TEST_F(TextGraphsTest, ScaledTextIsTheUnscaledPictureWithEveryPixelDoubled) {
+  ASSERT_EQ(0, StartOnPath(1));
+  const SceneFonts fonts = MakeFonts();
+  const int white = Color(0xFFFFFF), blue = Color(0x2020FF);
+  const auto draw = [&](int scale) {
+    const int at = 4 * scale;
+    const int pens[] = {
+        DrawScaledTextGraphs(at, at, 1, scale, scale, kResume, white, fonts.plain, 0, 0),
+        DrawScaledTextGraphs(at, at + 30 * scale, 1, scale, scale, kLoading, white, fonts.wideEdge,
+                             blue, 0),
+        DrawScaledTextGraphs(at + 250 * scale, at + 60 * scale, 1, scale, scale, kVertical, white,
+                             fonts.edged, blue, 1),
+    };
+    return std::vector<int>(pens, pens + 3);
+  };
+  ClearToBackdrop();
+  const std::vector<int> pens = draw(1);
+  Picture once;
+  ToPicture(Shot(), &once);
+  ClearToBackdrop();
+  const std::vector<int> doubledPens = draw(2);
+  Picture doubled;
+  ToPicture(Shot(), &doubled);
+  for (size_t i = 0; i < pens.size(); i++) {
+    EXPECT_GT(pens[i], 0);
+    EXPECT_EQ(2 * pens[i], doubledPens[i]);
+  }
+  Picture expected;
+  expected.Resize(640, 480);
+  for (int y = 0; y < 480; y++) {
+    for (int x = 0; x < 640; x++) expected.Set(x, y, once.At(x / 2, y / 2));
+  }
+  EXPECT_TRUE(PicturesMatch(expected, doubled, kExact, "scaled_text"));
+  EndFrameworkInMode();
 }
 
 // Timing, run by hand (--gtest_also_run_disabled_tests): a 64-character
