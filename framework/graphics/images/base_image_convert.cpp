@@ -440,6 +440,11 @@ struct ShiftSource<KIND_XRGB32> {
   }
   static uint32_t Top(uint32_t v) { return v & 0x00FFFFFFu; }
 };
+// A palette entry's value in the usual entry layout (blue, green, red from
+// the bottom byte, the fourth byte no channel), which only the palette
+// table reads.
+template <>
+struct ShiftSource<KIND_PAL8> : ShiftSource<KIND_XRGB32> {};
 
 template <LayoutKind K>
 struct ShiftDest;
@@ -585,10 +590,14 @@ struct ShiftVectors<KIND_RGB24, KIND_ARGB32> : Rgb24To32Vectors {};
 #endif
 
 template <LayoutKind S, LayoutKind D, bool KeyToAlpha>
-inline void ShiftPixel(uint32_t raw, uint8_t *dst, const ShiftRowTerms &t) {
+inline uint32_t ShiftValue(uint32_t raw, const ShiftRowTerms &t) {
   const bool isKey = KeyToAlpha && (raw & t.colorMask) == t.keyRaw;
-  StoreValue<ShiftDest<D>::kBytes>(dst, ShiftDest<D>::Pack(ShiftSource<S>::Top(raw)) |
-                                            (isKey ? t.keySet : t.set));
+  return ShiftDest<D>::Pack(ShiftSource<S>::Top(raw)) | (isKey ? t.keySet : t.set);
+}
+
+template <LayoutKind S, LayoutKind D, bool KeyToAlpha>
+inline void ShiftPixel(uint32_t raw, uint8_t *dst, const ShiftRowTerms &t) {
+  StoreValue<ShiftDest<D>::kBytes>(dst, ShiftValue<S, D, KeyToAlpha>(raw, t));
 }
 
 template <LayoutKind S, LayoutKind D, bool KeyToAlpha>
@@ -634,20 +643,29 @@ inline int PaletteBlocks16(const uint8_t *src, uint8_t *dst, int width, const ui
   return i;
 }
 
-// Four 32-bit results gathered into each vector.
-inline __m128i Gather32(const uint32_t *table, const uint8_t *src) {
-  const __m128i p0 = _mm_cvtsi32_si128(static_cast<int>(table[src[0]]));
-  const __m128i p1 = _mm_cvtsi32_si128(static_cast<int>(table[src[1]]));
-  const __m128i p2 = _mm_cvtsi32_si128(static_cast<int>(table[src[2]]));
-  const __m128i p3 = _mm_cvtsi32_si128(static_cast<int>(table[src[3]]));
+// Four 32-bit results gathered into a vector, for the four indices in x
+// (lowest byte first).
+inline __m128i Gather32(const uint32_t *table, uint32_t x) {
+  const __m128i p0 = _mm_cvtsi32_si128(static_cast<int>(table[x & 0xFF]));
+  const __m128i p1 = _mm_cvtsi32_si128(static_cast<int>(table[(x >> 8) & 0xFF]));
+  const __m128i p2 = _mm_cvtsi32_si128(static_cast<int>(table[(x >> 16) & 0xFF]));
+  const __m128i p3 = _mm_cvtsi32_si128(static_cast<int>(table[x >> 24]));
   return _mm_unpacklo_epi64(_mm_unpacklo_epi32(p0, p1), _mm_unpacklo_epi32(p2, p3));
 }
 
+// The indices come eight to a load and are taken out by shifts: one load
+// where there were eight, leaving the load ports to the table.
 inline int PaletteBlocks32(const uint8_t *src, uint8_t *dst, int width, const uint32_t *table) {
   int i = 0;
-  for (; i + 8 <= width; i += 8, src += 8, dst += 32) {
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), Gather32(table, src));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 16), Gather32(table, src + 4));
+  for (; i + 16 <= width; i += 16, src += 16, dst += 64) {
+    uint64_t x, y;
+    memcpy(&x, src, 8);
+    memcpy(&y, src + 8, 8);
+    __m128i *out = reinterpret_cast<__m128i *>(dst);
+    _mm_storeu_si128(out, Gather32(table, static_cast<uint32_t>(x)));
+    _mm_storeu_si128(out + 1, Gather32(table, static_cast<uint32_t>(x >> 32)));
+    _mm_storeu_si128(out + 2, Gather32(table, static_cast<uint32_t>(y)));
+    _mm_storeu_si128(out + 3, Gather32(table, static_cast<uint32_t>(y >> 32)));
   }
   return i;
 }
@@ -666,46 +684,50 @@ void PaletteRow(const uint8_t *src, uint8_t *dst, int width, const ShiftRowTerms
   for (; i < width; ++i) StoreValue<ShiftDest<D>::kBytes>(dst + bytes * i, values[src[i]]);
 }
 
+typedef uint32_t (*ShiftValueFn)(uint32_t raw, const ShiftRowTerms &t);
+
 struct ShiftRowPair {
   LayoutKind src;
   LayoutKind dst;
   int keyToAlpha;
   ShiftRowFn row;
+  ShiftValueFn entry;  // palette sources: an entry's result (usual entry layout)
 };
 
 const ShiftRowPair kShiftRows[] = {
-    {KIND_PAL8, KIND_RGB565, 0, PaletteRow<KIND_RGB565>},
-    {KIND_PAL8, KIND_XRGB1555, 0, PaletteRow<KIND_XRGB1555>},
-    {KIND_PAL8, KIND_XRGB32, 0, PaletteRow<KIND_XRGB32>},
-    {KIND_PAL8, KIND_ARGB1555, 1, PaletteRow<KIND_ARGB1555>},
-    {KIND_PAL8, KIND_ARGB32, 1, PaletteRow<KIND_ARGB32>},
-    {KIND_RGB24, KIND_RGB565, 0, ShiftRow<KIND_RGB24, KIND_RGB565, false>},
-    {KIND_RGB24, KIND_XRGB1555, 0, ShiftRow<KIND_RGB24, KIND_XRGB1555, false>},
-    {KIND_RGB24, KIND_XRGB32, 0, ShiftRow<KIND_RGB24, KIND_XRGB32, false>},
-    {KIND_RGB24, KIND_ARGB32, 0, ShiftRow<KIND_RGB24, KIND_ARGB32, false>},
-    {KIND_RGB24, KIND_ARGB1555, 1, ShiftRow<KIND_RGB24, KIND_ARGB1555, true>},
-    {KIND_RGB24, KIND_ARGB32, 1, ShiftRow<KIND_RGB24, KIND_ARGB32, true>},
-    {KIND_XRGB32, KIND_RGB565, 0, ShiftRow<KIND_XRGB32, KIND_RGB565, false>},
-    {KIND_RGB565, KIND_RGB24, 0, ShiftRow<KIND_RGB565, KIND_RGB24, false>},
-    {KIND_RGB565, KIND_XRGB32, 0, ShiftRow<KIND_RGB565, KIND_XRGB32, false>},
-    {KIND_RGB565, KIND_XRGB1555, 0, ShiftRow<KIND_RGB565, KIND_XRGB1555, false>},
-    {KIND_RGB565, KIND_ARGB1555, 1, ShiftRow<KIND_RGB565, KIND_ARGB1555, true>},
-    {KIND_RGB565, KIND_ARGB32, 1, ShiftRow<KIND_RGB565, KIND_ARGB32, true>},
-    {KIND_XRGB1555, KIND_RGB565, 0, ShiftRow<KIND_XRGB1555, KIND_RGB565, false>},
+    {KIND_PAL8, KIND_RGB565, 0, PaletteRow<KIND_RGB565>, ShiftValue<KIND_PAL8, KIND_RGB565, false>},
+    {KIND_PAL8, KIND_XRGB1555, 0, PaletteRow<KIND_XRGB1555>, ShiftValue<KIND_PAL8, KIND_XRGB1555, false>},
+    {KIND_PAL8, KIND_XRGB32, 0, PaletteRow<KIND_XRGB32>, ShiftValue<KIND_PAL8, KIND_XRGB32, false>},
+    {KIND_PAL8, KIND_ARGB1555, 1, PaletteRow<KIND_ARGB1555>, ShiftValue<KIND_PAL8, KIND_ARGB1555, true>},
+    {KIND_PAL8, KIND_ARGB32, 1, PaletteRow<KIND_ARGB32>, ShiftValue<KIND_PAL8, KIND_ARGB32, true>},
+    {KIND_RGB24, KIND_RGB565, 0, ShiftRow<KIND_RGB24, KIND_RGB565, false>, nullptr},
+    {KIND_RGB24, KIND_XRGB1555, 0, ShiftRow<KIND_RGB24, KIND_XRGB1555, false>, nullptr},
+    {KIND_RGB24, KIND_XRGB32, 0, ShiftRow<KIND_RGB24, KIND_XRGB32, false>, nullptr},
+    {KIND_RGB24, KIND_ARGB32, 0, ShiftRow<KIND_RGB24, KIND_ARGB32, false>, nullptr},
+    {KIND_RGB24, KIND_ARGB1555, 1, ShiftRow<KIND_RGB24, KIND_ARGB1555, true>, nullptr},
+    {KIND_RGB24, KIND_ARGB32, 1, ShiftRow<KIND_RGB24, KIND_ARGB32, true>, nullptr},
+    {KIND_XRGB32, KIND_RGB565, 0, ShiftRow<KIND_XRGB32, KIND_RGB565, false>, nullptr},
+    {KIND_RGB565, KIND_RGB24, 0, ShiftRow<KIND_RGB565, KIND_RGB24, false>, nullptr},
+    {KIND_RGB565, KIND_XRGB32, 0, ShiftRow<KIND_RGB565, KIND_XRGB32, false>, nullptr},
+    {KIND_RGB565, KIND_XRGB1555, 0, ShiftRow<KIND_RGB565, KIND_XRGB1555, false>, nullptr},
+    {KIND_RGB565, KIND_ARGB1555, 1, ShiftRow<KIND_RGB565, KIND_ARGB1555, true>, nullptr},
+    {KIND_RGB565, KIND_ARGB32, 1, ShiftRow<KIND_RGB565, KIND_ARGB32, true>, nullptr},
+    {KIND_XRGB1555, KIND_RGB565, 0, ShiftRow<KIND_XRGB1555, KIND_RGB565, false>, nullptr},
 };
 
-// Working out all 256 entries of a palette costs as much as converting 256
-// pixels one by one: smaller palette images stay with the per-pixel rule.
+// Working out all 256 entries of a palette costs up to as much as
+// converting 256 pixels one by one: smaller palette images stay with the
+// per-pixel rule.
 const int64_t kPaletteTableMinPixels = 256;
 
-ShiftRowFn FindShiftRow(const ConversionJob &job) {
+const ShiftRowPair *FindShiftRow(const ConversionJob &job) {
   if (job.keySkip || !UsesShiftWidening(job)) return nullptr;
   if (job.s.bytes == 1 && static_cast<int64_t>(job.width) * job.height < kPaletteTableMinPixels)
     return nullptr;
   const LayoutKind src = KindOf(job.srcFormat), dst = KindOf(job.dstFormat);
   const int keyToAlpha = job.keyToAlpha ? 1 : 0;
   for (const ShiftRowPair &pair : kShiftRows) {
-    if (pair.src == src && pair.dst == dst && pair.keyToAlpha == keyToAlpha) return pair.row;
+    if (pair.src == src && pair.dst == dst && pair.keyToAlpha == keyToAlpha) return &pair;
   }
   return nullptr;
 }
@@ -717,29 +739,40 @@ uint32_t ConvertedValue(const ConversionJob &job, ChannelPlan *plan, uint32_t va
   return out;
 }
 
-int ConvertShiftRows(const ConversionJob &job, ShiftRowFn row) {
+// Palette entries as blue, green and red bytes from the bottom, without an
+// alpha of their own: the layout the shift rule reads.
+int IsUsualEntryLayout(const PixelLayout &s) {
+  return s.red.mask == 0xFF0000u && s.green.mask == 0xFF00u && s.blue.mask == 0xFFu &&
+         !s.alpha.bits;
+}
+
+int ConvertShiftRows(const ConversionJob &job, const ShiftRowPair &pair) {
   ChannelPlan plan = MakeChannelPlan(job, 1);
   ShiftRowTerms terms = {};
+  const uint32_t fill = job.d.bytes == 2 || job.d.bytes == 4 ? job.d.fillMask : 0;
+  terms.keySet = fill;
+  terms.set = fill | Place(ChannelMax(job.d.alpha), job.d.alpha);
+  terms.colorMask = job.s.colorMask;
+  terms.keyRaw = Place(plan.keyR, job.s.red) | Place(plan.keyG, job.s.green) |
+                 Place(plan.keyB, job.s.blue);
   uint32_t paletteValues[256];
   uint16_t paletteValues16[256];
   if (job.s.bytes == 1) {
-    // An index's result is its entry's: worked out once per entry.
-    for (uint32_t i = 0; i < 256; ++i) {
-      const uint32_t value = job.s.paletted ? PaletteEntryValue(job.srcFormat, static_cast<int>(i)) : i;
-      paletteValues[i] = ConvertedValue(job, &plan, value);
+    // An index's result is its entry's, worked out once per entry: by the
+    // pair's shifts where the entries are in the usual layout (a few cycles
+    // an entry; the per-pixel rule's general steps take microseconds a
+    // table), else by the per-pixel rule.
+    const int usual = IsUsualEntryLayout(job.s);
+    for (int i = 0; i < 256; ++i) {
+      const uint32_t value = PaletteEntryValue(job.srcFormat, i);
+      paletteValues[i] = usual ? pair.entry(value, terms) : ConvertedValue(job, &plan, value);
       paletteValues16[i] = static_cast<uint16_t>(paletteValues[i]);
     }
     terms.paletteValues = paletteValues;
     terms.paletteValues16 = paletteValues16;
-  } else {
-    const uint32_t fill = job.d.bytes == 2 || job.d.bytes == 4 ? job.d.fillMask : 0;
-    terms.keySet = fill;
-    terms.set = fill | Place(ChannelMax(job.d.alpha), job.d.alpha);
-    terms.colorMask = job.s.colorMask;
-    terms.keyRaw = Place(plan.keyR, job.s.red) | Place(plan.keyG, job.s.green) |
-                   Place(plan.keyB, job.s.blue);
   }
-  for (int r = 0; r < job.height; ++r) row(SourceAt(job, 0, r), DestAt(job, 0, r), job.width, terms);
+  for (int r = 0; r < job.height; ++r)
+    pair.row(SourceAt(job, 0, r), DestAt(job, 0, r), job.width, terms);
   return 0;
 }
 
@@ -774,7 +807,7 @@ int RunConversion(const ConversionJob &job) {
   }
   if (IsSameLayoutCopy(job)) return CopySameLayout(job);
   if (IsKeyToAlphaSameLayout(job)) return KeyToAlphaSameLayout(job);
-  if (const ShiftRowFn row = FindShiftRow(job)) return ConvertShiftRows(job, row);
+  if (const ShiftRowPair *pair = FindShiftRow(job)) return ConvertShiftRows(job, *pair);
   return ConvertPerChannel(job, UsesShiftWidening(job));
 }
 

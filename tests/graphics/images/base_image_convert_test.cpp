@@ -247,6 +247,35 @@ TEST(FormatConversionTest, CommonPairsConvertEveryPixelAsTheReference) {
   }
 }
 
+// Palette entries in another layout (red at the bottom, or an alpha of
+// their own) are read through their masks on the common pairs too: a row
+// of every index, twice over, is past the palette table's size limit.
+TEST(FormatConversionTest, PaletteEntriesInOtherLayoutsFollowTheirMasks) {
+  const StdFormat redLow = {"pal8 red at the bottom", 8, 0xFF, 0xFF00, 0xFF0000, 0};
+  const StdFormat entryAlpha = {"pal8 entry alpha", 8, 0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+  struct Case {
+    const StdFormat *src, *dst;
+    int keyToAlpha;
+  };
+  const Case cases[] = {{&redLow, &kRgb565, 0},
+                        {&redLow, &kXrgb32, 0},
+                        {&entryAlpha, &kArgb1555, 1},
+                        {&entryAlpha, &kArgb32, 1}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.src->name) + " -> " + c.dst->name);
+    const int w = 512;
+    TestImage src(*c.src, w, 1, 41), dst(*c.dst, w, 1, 6);
+    for (int i = 0; i < 256; ++i) src.format.palette[i][3] = static_cast<uint8_t>(i * 37);
+    for (int x = 0; x < w; ++x) src.Set(x, 0, static_cast<uint32_t>(x & 0xFF));
+    ASSERT_EQ(0, Convert(dst, 0, 0, src, Rect{0, 0, w, 1}, 0, c.keyToAlpha, 0x00FF00FF));
+    for (int x = 0; x < w; ++x) {
+      ASSERT_EQ(ReferencePixel(*c.src, src.format, *c.dst, dst.format, src.Get(x, 0)),
+                dst.Get(x, 0))
+          << "index " << x;
+    }
+  }
+}
+
 TEST(FormatConversionTest, MirroringRunsTheDestinationRightToLeft) {
   const StdFormat *pairs[][2] = {{&kRgb24, &kRgb565}, {&kXrgb32, &kXrgb32}, {&kPal8, &kPal8},
                                  {&kArgb4444, &kArgb32}};
