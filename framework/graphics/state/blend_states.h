@@ -50,6 +50,11 @@ BlendBorderStates ComputeBlendBorderStates(int parameter, int range);
 
 // Brings the device in line with the draw settings for one draw.
 void PrepareDrawStates(const GraphRecord *image, GfxTexture *texture, int flags);
+// With on = 1 every draw takes its colour from the vertices, even at white
+// brightness (modulating by white changes no texel); 0 goes back to
+// choosing by the brightness. For runs of draws that alternate between
+// white and another brightness, so the stage set does not change at each.
+void HoldVertexColor(int on);
 // Applies the given set, else the installed user set, else the built-in
 // choice for the pending inputs. -1 without a device, for a mode outside
 // 0-12 and when nothing was pending; else 0.

@@ -83,8 +83,10 @@ void PrepareBlend(const GraphRecord *image, GfxTexture *texture, int flags, int 
       colorKey = imageKey;
     }
   }
-  const int vertexColor =
-      (flags & DRAW_FLAG_VERTEX_COLOR) || !DrawBrightnessIsWhite(settings.drawBrightness) ? 1 : 0;
+  const int vertexColor = (flags & DRAW_FLAG_VERTEX_COLOR) || cache.holdVertexColor ||
+                                  !DrawBrightnessIsWhite(settings.drawBrightness)
+                              ? 1
+                              : 0;
   const int vertexAlpha = (flags & DRAW_FLAG_VERTEX_ALPHA) || mode != 0 ? 1 : 0;
   if (vertexColor != cache.useVertexColor || vertexAlpha != cache.useVertexAlpha || zChanged) {
     FlushVertexBatch();
@@ -125,6 +127,8 @@ void PrepareSampling(int flags) {
 }
 
 }  // namespace
+
+void HoldVertexColor(int on) { g_stateCache.holdVertexColor = on ? 1 : 0; }
 
 void PrepareDrawStates(const GraphRecord *image, GfxTexture *texture, int flags) {
   GfxDevice *device = StateDevice();

@@ -158,6 +158,7 @@ struct RenderStateCache {
   int blendBorderParam;  // 0-255
   int blendBorderRange;  // 1-255
   int blendMode, useAlphaChannel, useColorKey, useVertexColor, useVertexAlpha;
+  int holdVertexColor;  // see HoldVertexColor
   int blendPending, texturePending;
   int drawSuppressed;
 

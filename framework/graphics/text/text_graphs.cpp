@@ -9,6 +9,7 @@
 #include "graphics/draw/draw_target.h"
 #include "graphics/draw_calls/draw_support.h"
 #include "graphics/graphs/graph_create.h"
+#include "graphics/state/blend_states.h"
 #include "graphics/state/render_state_cache.h"
 #include "graphics/text/font_cache_graphs.h"
 #include "graphics/text/glyph_cache.h"
@@ -108,7 +109,11 @@ int DrawScaledTextGraphs(int x, int y, int scaled, double scaleX, double scaleY,
   const int borderRange = s.blendBorderRange;
   const uint32_t brightness = s.drawBrightness;
   if (blendGraph != -1) SetDrawBlendGraph(-1, borderParam, borderRange);
+  // Edged glyphs switch between two brightnesses, one of them often white:
+  // held vertex colour keeps one stage set for the whole string.
+  HoldVertexColor(1);
   const int pen = DrawStringCore(&request);
+  HoldVertexColor(0);
   SetDrawBrightnessColor(static_cast<int>(brightness & DRAW_BRIGHTNESS_WHITE));
   if (blendGraph != -1) SetDrawBlendGraph(blendGraph, borderParam, borderRange);
   return pen;

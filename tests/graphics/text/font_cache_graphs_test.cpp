@@ -3,6 +3,8 @@
 // to system memory, and graphs made again after they were deleted.
 #include <gtest/gtest.h>
 
+#include "core/base/core_state.h"
+#include "graphics/draw_calls/draw_paths.h"
 #include "graphics/graphs/graph_fixture.h"
 #include "graphics/images/base_image.h"
 #include "graphics/text/fake_glyph_source.h"
@@ -11,6 +13,7 @@
 #include "graphics/text/glyph_cache.h"
 #include "graphics/text/glyph_paint.h"
 #include "graphics/text/text_draw.h"
+#include "graphics/state/vertex_batch.h"
 
 namespace {
 
@@ -161,6 +164,27 @@ TEST_F(FontCacheGraphsTest, DeletedGraphsAreMadeAgainOnTheNextDrawWithAnEmptyCac
   ASSERT_EQ(0, DeleteFontHandle(handle));
   EXPECT_EQ(0, IsGraphHandleValid(graph));
   EXPECT_EQ(0, IsGraphHandleValid(edge));
+}
+
+// Edged glyphs alternate between the edge and the text brightness, white
+// here; the stage states are set once for the string, not again at each
+// glyph.
+TEST_F(FontCacheGraphsTest, EdgedTextKeepsOneStageSetForTheWholeString) {
+  SetFrameworkInitialised(1);
+  const int handle = MakeFont(FONT_TYPE_EDGE);
+  const char shortText[] = "AB", longText[] = "ABCDEFGHIJKLMNOP";
+  ASSERT_EQ(0, DrawTextWithFont(10, 10, longText, -1, handle, 0, 0));
+  const auto deviceCalls = [&](const char *text, const char *kind) {
+    DrawFilledBox(0, 0, 8, 8, 0);  // the stage set of an untextured draw
+    FlushVertexBatch();
+    device.calls.clear();
+    EXPECT_EQ(0, DrawTextWithFont(10, 10, text, -1, handle, 0, 0));
+    FlushVertexBatch();
+    return device.CallsOf(kind).size();
+  };
+  EXPECT_LT(0u, deviceCalls(longText, "DrawPrimitiveUP"));
+  EXPECT_EQ(deviceCalls(shortText, "SetTextureStageState"),
+            deviceCalls(longText, "SetTextureStageState"));
 }
 
 }  // namespace
