@@ -83,6 +83,18 @@ void SetTwoDimensionalCamera(int width, int height) {
   RefreshProjectionMatrix();
 }
 
+// The clip as the draws read it: ordered, inside the target; an empty one
+// suppresses drawing.
+void StoreClipRect(const Rect &clip) {
+  DrawSettings &s = g_drawSettings;
+  s.clipRect = clip;
+  s.clipRectF[0] = static_cast<float>(clip.left);
+  s.clipRectF[1] = static_cast<float>(clip.top);
+  s.clipRectF[2] = static_cast<float>(clip.right);
+  s.clipRectF[3] = static_cast<float>(clip.bottom);
+  s.drawSuppressed = clip.left == clip.right || clip.top == clip.bottom;
+}
+
 }  // namespace
 
 void GetDrawTargetSize(int *width, int *height) {
@@ -158,23 +170,26 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2) {
   x2 = clamp(x2, width);
   y1 = clamp(y1, height);
   y2 = clamp(y2, height);
-  s.clipRect = Rect{x1, y1, x2, y2};
-  s.clipRectF[0] = static_cast<float>(x1);
-  s.clipRectF[1] = static_cast<float>(y1);
-  s.clipRectF[2] = static_cast<float>(x2);
-  s.clipRectF[3] = static_cast<float>(y2);
-  if (x1 == x2 || y1 == y2) {
-    s.drawSuppressed = 1;
-    return 0;
-  }
-  s.drawSuppressed = 0;
-  if (!IsHardwareRenderingActive()) return 0;
+  StoreClipRect(Rect{x1, y1, x2, y2});
+  if (s.drawSuppressed || !IsHardwareRenderingActive()) return 0;
   if (!StateDevice()) return -1;
   SetDeviceViewportRect(x1, y1, x2, y2);
   const GfxRect scissor = {x1, y1, x2, y2};
   SetDeviceScissorRect(&scissor);
   SendDeviceProjection();
   return 0;
+}
+
+SavedDrawClip NarrowCutDrawClip(const Rect &box) {
+  const DrawSettings &s = g_drawSettings;
+  const SavedDrawClip saved = {s.clipRect, s.clipRequest};
+  StoreClipRect(IntersectRects(saved.clip, box));
+  return saved;
+}
+
+void RestoreCutDrawClip(const SavedDrawClip &saved) {
+  StoreClipRect(saved.clip);
+  g_drawSettings.clipRequest = saved.request;
 }
 
 SavedDrawClip NarrowDrawClip(const Rect &box) {

@@ -41,6 +41,11 @@ struct SavedDrawClip {
 SavedDrawClip NarrowDrawClip(const Rect &box);
 // Puts back the clip and request NarrowDrawClip kept.
 void RestoreDrawClip(const SavedDrawClip &saved);
+// The same for draws that cut their quads to the clip themselves (every
+// axis-parallel draw does): only the settings change, so the device keeps
+// its viewport and scissor and the queued vertices stay queued.
+SavedDrawClip NarrowCutDrawClip(const Rect &box);
+void RestoreCutDrawClip(const SavedDrawClip &saved);
 // One tick of the front-buffer timer: presents while the target is still
 // -4 and arms the next tick; otherwise the timer stays off.
 void DrawTargetTimerTick(void);

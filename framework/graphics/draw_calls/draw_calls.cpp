@@ -200,10 +200,18 @@ int DrawRectGraph(int x, int y, int srcX, int srcY, int width, int height, int h
                   int transparent, int turn) {
   const GraphRecord *graph = GetGraphRecord(handle);
   if (!graph) return -1;
-  const SavedDrawClip saved = NarrowDrawClip(Rect{x, y, x + width, y + height});
-  const int result = turn ? DrawGraphTurned(x + srcX + width - graph->width, y - srcY, handle,
-                                            transparent)
-                          : DrawGraphAt(x - srcX, y - srcY, handle, transparent);
+  const Rect part = {x, y, x + width, y + height};
+  if (!turn) {
+    // The plain draw cuts its quads to the clip itself: narrowing the
+    // settings is enough, and a run of part draws (sprite sheets, text)
+    // stays one batch.
+    const SavedDrawClip saved = NarrowCutDrawClip(part);
+    const int result = DrawGraphAt(x - srcX, y - srcY, handle, transparent);
+    RestoreCutDrawClip(saved);
+    return result;
+  }
+  const SavedDrawClip saved = NarrowDrawClip(part);
+  const int result = DrawGraphTurned(x + srcX + width - graph->width, y - srcY, handle, transparent);
   RestoreDrawClip(saved);
   return result;
 }

@@ -152,8 +152,13 @@ TEST_F(DrawCallTest, RectGraphDrawsThePartAndRestoresTheClipOnEveryRoad) {
     EXPECT_EQ(0, g_drawSettings.drawSuppressed);
   }
   FlushVertexBatch();
-  // Putting the clip back draws what the part queued.
+  device.lastVertices.clear();
+  device.calls.clear();
+  // The plain part is cut to its rectangle as it is queued: the device's
+  // clip stays, and so does the batch.
   ASSERT_EQ(0, DrawRectGraph(100, 50, 4, 2, 8, 6, g.handle, 1, 0));
+  EXPECT_TRUE(device.CallsOf("SetViewport").empty());
+  EXPECT_TRUE(device.CallsOf("SetScissorRect").empty());
   const auto got = DrawnThenQueued();
   ASSERT_EQ(6u, got.size());
   // Cut to the part: from (100, 50) to (108, 56), texels from (4, 2).
@@ -164,6 +169,8 @@ TEST_F(DrawCallTest, RectGraphDrawsThePartAndRestoresTheClipOnEveryRoad) {
   EXPECT_NEAR(108.0f, got[3].x, kEps);
   EXPECT_NEAR(12.5f / 32, got[3].u, kEps);
   FlushVertexBatch();
+  device.lastVertices.clear();
+  // Putting the clip back draws what the turned part queued.
   ASSERT_EQ(0, DrawRectGraph(100, 50, 4, 2, 8, 6, g.handle, 1, 1));
   const auto turned = DrawnThenQueued();
   ASSERT_EQ(6u, turned.size());
