@@ -35,11 +35,15 @@ int Corner(double position) { return static_cast<int>(floor(position)); }
 // The box a cell fills at (left, top): the cell's size, turned for
 // vertical text, times the scale when the request is scaled.
 Rect CellBox(const TextDrawRequest *request, const GlyphSlot *slot, double left, double top) {
-  const double scaleX = request->scaled ? request->scaleX : 1.0;
-  const double scaleY = request->scaled ? request->scaleY : 1.0;
   const int across = request->vertical ? slot->height : slot->width;
   const int down = request->vertical ? slot->width : slot->height;
-  return Rect{Corner(left), Corner(top), Corner(left + across * scaleX), Corner(top + down * scaleY)};
+  if (!request->scaled) {
+    // Unscaled boxes start on whole pixels already.
+    const int x = static_cast<int>(left), y = static_cast<int>(top);
+    return Rect{x, y, x + across, y + down};
+  }
+  return Rect{Corner(left), Corner(top), Corner(left + across * request->scaleX),
+              Corner(top + down * request->scaleY)};
 }
 
 // The cell of one graph turned a quarter clockwise into the box, through a
