@@ -8,7 +8,8 @@
 // NONE for keyed copies); references that run a generic fallback are named
 // "..._generic" and marked in the table. Keyed draws through the run table
 // are also set against "opaque_memcpy", a memcpy of exactly the opaque
-// runs: the bound of any draw that writes those bytes.
+// runs: the bound of any draw that writes those bytes, and
+// "table_walk_memcpy", the same copies found by walking the run table.
 #include "blit_bench_common.h"
 #include "softrender/blit/blit.h"
 
@@ -180,6 +181,44 @@ void OpaqueRunCopies(benchmark::State &state, DrawCase c) {
   for (auto _ : state) {
     for (const Span &span : spans)
       memcpy(dest.pixels() + span.destOffset, source.pixels() + span.sourceOffset, span.bytes);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state, (double)c.width * c.height);
+}
+
+// The least work on the run table's own format: a walk of the source's
+// table (runs of one kind that follow each other taken as one, as the draw
+// takes them) with a memcpy of each opaque run, and nothing else. Set
+// beside "opaque_memcpy" it shows what the decoding costs.
+void RunTableWalk(benchmark::State &state, DrawCase c) {
+  BenchImage scene(c.width, c.height, c.code, 0, KeyOf(c.code));
+  FillScene(&scene, c.code, c.scene);
+  BenchImage source(c.width, c.height, c.code, 0, KeyOf(c.code), 1);
+  blit_bench::ImportWithRunTable(&scene, &source);
+  BenchImage dest(DestWidth(c.width), DestHeight(c.height), c.code, 0, 0);
+  blit_bench::FillNoise(&dest, 3);
+  const int bytes = source.bytesPerPixel();
+  const MemImgBase *base = source.get()->base;
+  const uint8_t *table = base->runTable;
+  const uint8_t *end = table + ((size_t)base->width + 5) * base->height;
+  for (auto _ : state) {
+    const uint8_t *code = table;
+    for (int y = 0; y < c.height; ++y) {
+      uint8_t *d = dest.row(y);
+      const uint8_t *s = source.row(y);
+      int x = 0;
+      // A code: the kind in the top two bits (3: the row's end), the run
+      // length less one below.
+      while (code < end) {
+        const uint8_t k = *code++;
+        if ((k & 0xC0) == 0xC0) break;
+        const int kind = k >> 6;
+        int n = (k & 63) + 1;
+        while (code < end && (*code >> 6) == kind) n += (*code++ & 63) + 1;
+        if (kind != 0) memcpy(d + (intptr_t)x * bytes, s + (intptr_t)x * bytes, (size_t)n * bytes);
+        x += n;
+      }
+    }
     benchmark::ClobberMemory();
   }
   CountPixels(state, (double)c.width * c.height);
@@ -375,7 +414,7 @@ void RegisterAll(void) {
   // Keyed: sprites (long runs) at three sizes and a narrow strip, and noise
   // with every 7th pixel keyed (short runs); each plain and through the run
   // table against SDL's plain and RLE blits, the latter also against the
-  // bound of copying just the opaque runs.
+  // bound of copying just the opaque runs and that copy on the table's walk.
   struct KeyedScene {
     const char *name;
     SourceScene scene;
@@ -399,6 +438,8 @@ void RegisterAll(void) {
       Register(name + "_runs", "sdl_rle", SdlBlit,
                SdlCase{code, k.scene, w, h, true, true, 255, 255, none});
       Register(name + "_runs", "opaque_memcpy", OpaqueRunCopies,
+               DrawCase{code, k.scene, w, h, 0, 0, kWhite, 1, 1});
+      Register(name + "_runs", "table_walk_memcpy", RunTableWalk,
                DrawCase{code, k.scene, w, h, 0, 0, kWhite, 1, 1});
       if (code == 1)
         Register(name, "pixman_over", PixmanComposite,
