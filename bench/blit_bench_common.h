@@ -38,7 +38,11 @@ const char kSubject[] = "velvane";
 const int kScreenWidth = 640;
 const int kScreenHeight = 480;
 const uint32_t kKey565 = 0xF81F;
-const uint32_t kKey8888 = 0x00FF00FF;
+// The 8888 key in the framework's own form (PackColorToPixel sets the fill
+// byte): an import sets that byte in every pixel, and the run table
+// compares whole values, so a key without it would mark nothing
+// transparent. SDL compares colour bits only.
+const uint32_t kKey8888 = 0xFFFF00FF;
 const uint32_t kWhite = 0x00FFFFFF;
 
 inline uint32_t KeyOf(int code) { return code == 0 ? kKey565 : kKey8888; }
