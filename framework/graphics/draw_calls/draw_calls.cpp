@@ -204,8 +204,9 @@ int DrawRectGraph(int x, int y, int srcX, int srcY, int width, int height, int h
   if (!turn) {
     // The plain draw cuts its quads to the clip itself: narrowing the
     // settings is enough, and a run of part draws (sprite sheets, text)
-    // stays one batch. The wait for the window comes first, so that a
-    // device rebuild inside it re-sends the whole clip, not the part's.
+    // stays one batch. The wait for the window comes first: what runs
+    // inside it (a device rebuild, a window move) sets the clip again from
+    // the settings, and must find the whole clip there, not the part's.
     WaitWhileInactive();
     const SavedDrawClip saved = NarrowCutDrawClip(part);
     const int result = DrawGraphAt(x - srcX, y - srcY, handle, transparent);
