@@ -66,6 +66,12 @@ void MakePngFormat(png_structp png, png_infop info, int colorType, int expanded,
   }
 }
 
+// The largest chunk (or decompressed text) the library may allocate.
+const png_alloc_size_t kChunkMallocMax = 8 * 1024 * 1024;
+// Variable-length chunks the library knows but the picture does not need,
+// as the library lists them: four letters and a zero each.
+const png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0hIST\0pCAL\0sCAL";
+
 }  // namespace
 
 int PngImageLoader(StreamSource *source, BASEIMAGE *out) {
@@ -93,6 +99,13 @@ int PngImageLoader(StreamSource *source, BASEIMAGE *out) {
   }
 
   png_set_user_limits(png, IMAGE_MAX_SIDE, IMAGE_MAX_SIDE);
+  // A chunk's length comes from the file, and the library allocates a
+  // variable-length chunk whole before reading it: a few bytes claiming a
+  // 2 GB text chunk would be honoured. The loader reads none of them, so
+  // they are skipped unread instead, and what remains is capped.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                              static_cast<int>(sizeof kSkippedChunks / 5));
+  png_set_chunk_malloc_max(png, kChunkMallocMax);
   png_set_read_fn(png, &state, PngReadCallback);
   png_set_sig_bytes(png, 0);
   png_read_info(png, info);
